@@ -1,0 +1,24 @@
+#pragma once
+// The 54-byte header template "bmp_header.bin" that slot bitmaps start from.
+#include <array>
+#include <filesystem>
+#include <optional>
+#include <string>
+
+#include "bitmap/bmp_layout.h"
+
+namespace pt {
+
+using BmpHeader = std::array<std::uint8_t, bmp::kTemplateSize>;
+
+inline constexpr const char* kBmpHeaderFileName = "bmp_header.bin";
+
+// Loads the template; on failure returns false and sets `error` to a
+// description fit for a message box.
+bool loadBmpHeader(const std::filesystem::path& path, BmpHeader& header, std::string& error);
+
+// Why a template cannot start an uncompressed 8-bit bitmap with its palette
+// at 54 and pixels at 1078, or nullopt when it can.
+std::optional<std::string> checkBmpHeader(const BmpHeader& header);
+
+}  // namespace pt

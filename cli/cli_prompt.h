@@ -1,0 +1,26 @@
+#pragma once
+// Message boxes on a terminal: the overwrite question is answered by
+// --force, errors go to standard error.
+#include <iostream>
+
+#include "container/user_prompt.h"
+
+namespace pt::cli {
+
+class CliPrompt final : public UserPrompt {
+ public:
+  explicit CliPrompt(bool force) : force_(force) {}
+  bool askYesNo(const std::string&, const std::string& text) override {
+    if (!force_) std::cerr << text << " No (give --force to replace it)\n";
+    return force_;
+  }
+  void showError(const std::string& caption, const std::string& text) override {
+    std::cerr << caption << ": " << text << '\n';
+  }
+  void showInfo(const std::string&, const std::string& text) override { std::cout << text << '\n'; }
+
+ private:
+  bool force_;
+};
+
+}  // namespace pt::cli

@@ -1,0 +1,21 @@
+#pragma once
+// The message boxes a file routine may need, behind a port so that the
+// window uses real message boxes and tests and the command line their own.
+#include <string>
+
+namespace pt {
+
+inline constexpr const char* kAppTitle = "Varnholt";
+
+class UserPrompt {
+ public:
+  virtual ~UserPrompt() = default;
+  // Yes/No question; true means Yes.
+  virtual bool askYesNo(const std::string& title, const std::string& text) = 0;
+  // An error with an OK button.
+  virtual void showError(const std::string& caption, const std::string& text) = 0;
+  // Information with an OK button.
+  virtual void showInfo(const std::string& caption, const std::string& text) = 0;
+};
+
+}  // namespace pt

@@ -1,0 +1,90 @@
+#include "tests/support/test_support.h"
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <sstream>
+#include <stdexcept>
+
+namespace pt::test {
+
+ScratchDir::ScratchDir() {
+  std::random_device rd;
+  for (int i = 0; i < 100; ++i) {
+    fs::path p = fs::temp_directory_path() /
+                 ("varnholt-test-" + std::to_string(::getpid()) + "-" + std::to_string(rd()));
+    if (fs::create_directory(p)) {
+      path_ = p;
+      return;
+    }
+  }
+  throw std::runtime_error("cannot create a scratch folder");
+}
+
+ScratchDir::~ScratchDir() {
+  std::error_code ec;
+  fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ec);
+  fs::remove_all(path_, ec);
+}
+
+std::vector<std::string> ScratchDir::entries() const {
+  std::vector<std::string> names;
+  for (const auto& e : fs::directory_iterator(path_)) names.push_back(e.path().filename().string());
+  return names;
+}
+
+Bytes readAll(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) throw std::runtime_error("cannot read " + path.string());
+  return Bytes(std::istreambuf_iterator<char>(in), {});
+}
+
+void writeAllBytes(const fs::path& path, const Bytes& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+  if (!out) throw std::runtime_error("cannot write " + path.string());
+}
+
+bool ScriptedPrompt::askYesNo(const std::string& title, const std::string& text) {
+  questions.push_back({title, text});
+  if (answers.empty()) return false;
+  const bool a = answers.front();
+  answers.pop_front();
+  return a;
+}
+void ScriptedPrompt::showError(const std::string& caption, const std::string& text) {
+  errors.push_back({caption, text});
+}
+void ScriptedPrompt::showInfo(const std::string& caption, const std::string& text) {
+  infos.push_back({caption, text});
+}
+
+std::string shellQuote(const std::string& s) {
+  std::string out = "'";
+  for (char c : s) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return out + "'";
+}
+
+RunResult runCommand(const std::string& commandLine) {
+  ScratchDir dir;
+  const fs::path out = dir / "out", err = dir / "err";
+  const std::string full =
+      commandLine + " >" + shellQuote(out.string()) + " 2>" + shellQuote(err.string()) + " </dev/null";
+  const int raw = std::system(full.c_str());
+  RunResult r{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, {}, {}};
+  auto slurp = [](const fs::path& p) {
+    std::ifstream in(p);
+    std::stringstream ss;
+    ss << in.rdbuf();
+    return ss.str();
+  };
+  r.out = slurp(out);
+  r.err = slurp(err);
+  return r;
+}
+
+}  // namespace pt::test
