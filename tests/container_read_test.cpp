@@ -1,1 +1,220 @@
 #include <gtest/gtest.h>
+
+#include <system_error>
+
+#include "container/pt_reader.h"
+#include "container/pt_writer.h"
+#include "container/sample_container.h"
+#include "tests/support/test_support.h"
+
+namespace pt {
+namespace {
+
+using test::ScratchDir;
+using test::ScriptedPrompt;
+
+Bytes slice(const Bytes& b, std::size_t from, std::size_t to) {
+  return Bytes(b.begin() + static_cast<std::ptrdiff_t>(from), b.begin() + static_cast<std::ptrdiff_t>(to));
+}
+
+// A container whose every byte says where it lies, so a block read from the
+// wrong place shows up.
+Bytes positionalContainer() {
+  Bytes b(kFileSize);
+  for (std::size_t i = 0; i < b.size(); ++i) b[i] = static_cast<std::uint8_t>((i * 31) ^ (i >> 9));
+  std::copy(std::begin(kMagic), std::end(kMagic), b.begin());
+  for (std::size_t i = 0; i < kSlotCount; ++i) {
+    b[kUsedFlagsOffset + i] = i % 2;
+    b[kResFlagsOffset + i] = i % 3 ? 1 : 0;
+  }
+  return b;
+}
+
+TEST(ContainerRead, RoundTripIsByteForByteWhenFlagsAreZeroOrOne) {
+  for (const Bytes& original : {makeSampleContainer(), positionalContainer()}) {
+    PtFile file;
+    ASSERT_TRUE(parsePtBytes(original, file).ok());
+    EXPECT_TRUE(isComplete(file));
+    EXPECT_EQ(serializePtFile(file), original);
+  }
+}
+
+TEST(ContainerRead, AllSlotsAreReadWhenNoSlotIsUsed) {
+  Bytes bytes = positionalContainer();
+  std::fill_n(bytes.begin() + kUsedFlagsOffset, kSlotCount, 0);
+  PtFile file;
+  ASSERT_TRUE(parsePtBytes(bytes, file).ok());
+  for (std::size_t i = 0; i < kSlotCount; ++i) {
+    EXPECT_EQ(file.slots[i].used, 0);
+    EXPECT_EQ(file.slots[i].palette, slice(bytes, slotOffset(i), slotOffset(i) + 1024)) << i;
+  }
+  EXPECT_EQ(serializePtFile(file), bytes);
+}
+
+// Start, pixel data and trailer offsets of every slot, as the format lays them out.
+struct SlotPlace {
+  std::size_t start, pixels, trailer;
+};
+constexpr SlotPlace kPlaces[kSlotCount] = {
+    {53292, 54316, 119852},       {119864, 120888, 186424},     {186436, 187460, 252996},
+    {253008, 254032, 319568},     {319580, 320604, 386140},     {386152, 387176, 452712},
+    {452724, 453748, 519284},     {519296, 520320, 585856},     {585868, 586892, 652428},
+    {652440, 653464, 719000},     {719012, 720036, 801956},     {801968, 802992, 868528},
+    {868540, 869564, 935100},     {935112, 936136, 1001672},    {1001684, 1002708, 1068244},
+    {1068256, 1069280, 1134816},  {1134828, 1135852, 1201388},  {1201400, 1202424, 1267960},
+    {1267972, 1268996, 1334532},  {1334544, 1335568, 1401104}};
+
+TEST(ContainerRead, EveryBlockComesFromItsPlaceInTheFile) {
+  const Bytes bytes = positionalContainer();
+  PtFile f;
+  ASSERT_TRUE(parsePtBytes(bytes, f).ok());
+  EXPECT_EQ(f.headerBlock, slice(bytes, 0, 53248));
+  EXPECT_EQ(f.preFlagByte1, bytes[53248]);
+  EXPECT_EQ(f.preFlagByte2, bytes[53249]);
+  EXPECT_EQ(f.postFlagByte1, bytes[53290]);
+  EXPECT_EQ(f.postFlagByte2, bytes[53291]);
+  for (std::size_t i = 0; i < kSlotCount; ++i) {
+    const auto& p = kPlaces[i];
+    const PtSlot& s = f.slots[i];
+    EXPECT_EQ(s.palette, slice(bytes, p.start, p.start + 1024)) << "slot " << i;
+    EXPECT_EQ(s.trailer, slice(bytes, p.trailer, p.trailer + 12)) << "slot " << i;
+    EXPECT_EQ(s.dataSize, 65536);
+    if (i != 10) {
+      EXPECT_EQ(s.pixels, slice(bytes, p.pixels, p.pixels + 65536)) << "slot " << i;
+      EXPECT_TRUE(s.extra.empty());
+    }
+    EXPECT_EQ(s.used, i % 2);
+    EXPECT_EQ(s.width, i % 3 ? 256 : 128);
+    EXPECT_EQ(s.height, i % 3 ? 256 : 512);
+  }
+  EXPECT_EQ(f.slots[10].pixels, slice(bytes, 720036, 745472));
+  EXPECT_EQ(f.gapBlock, slice(bytes, 745472, 761856));
+  EXPECT_EQ(f.slots[10].extra, slice(bytes, 761856, 801956));
+  EXPECT_EQ(f.tailBlock, slice(bytes, 1401116, 1409024));
+}
+
+TEST(ContainerRead, FlagBytesOtherThanOneReadAsSetAndAreWrittenAsOne) {
+  Bytes bytes = positionalContainer();
+  bytes[kUsedFlagsOffset + 4] = 2;
+  bytes[kUsedFlagsOffset + 5] = 255;
+  bytes[kResFlagsOffset + 6] = 2;
+  bytes[kResFlagsOffset + 7] = 255;
+  PtFile f;
+  ASSERT_TRUE(parsePtBytes(bytes, f).ok());
+  EXPECT_EQ(f.slots[4].used, 1);
+  EXPECT_EQ(f.slots[5].used, 1);
+  EXPECT_EQ(f.slots[6].height, 256);
+  EXPECT_EQ(f.slots[7].width, 256);
+  const Bytes out = serializePtFile(f);
+  EXPECT_EQ(out[kUsedFlagsOffset + 4], 1);
+  EXPECT_EQ(out[kUsedFlagsOffset + 5], 1);
+  EXPECT_EQ(out[kResFlagsOffset + 6], 1);
+  EXPECT_EQ(out[kResFlagsOffset + 7], 1);
+  bytes[kUsedFlagsOffset + 4] = bytes[kUsedFlagsOffset + 5] = 1;
+  bytes[kResFlagsOffset + 6] = bytes[kResFlagsOffset + 7] = 1;
+  EXPECT_EQ(out, bytes);
+}
+
+TEST(ContainerRead, WrongMagicIsRefusedWithoutAMessage) {
+  ScratchDir dir;
+  PtFile open;
+  ASSERT_TRUE(parsePtBytes(makeSampleContainer(), open).ok());
+  const PtFile before = open;
+  for (std::string magic : {std::string("con "), std::string("CON\0", 4), std::string("CONX"),
+                            std::string(" CON"), std::string("CON")}) {
+    Bytes bytes = makeSampleContainer();
+    if (magic.size() == 3) bytes.resize(3);
+    std::copy(magic.begin(), magic.end(), bytes.begin());
+    test::writeAllBytes(dir / "bad.pt", bytes);
+    ScriptedPrompt prompt;
+    EXPECT_FALSE(readPtFile(open, dir / "bad.pt", prompt)) << magic;
+    EXPECT_TRUE(prompt.errors.empty()) << magic;
+    EXPECT_EQ(serializePtFile(open), serializePtFile(before));
+  }
+}
+
+TEST(ContainerRead, FilesystemErrorsAreShownWithTheSystemsDescription) {
+  ScratchDir dir;
+  PtFile open;
+  ASSERT_TRUE(parsePtBytes(makeSampleContainer(), open).ok());
+  const Bytes before = serializePtFile(open);
+  struct Case {
+    std::filesystem::path path;
+    int code;
+  };
+  for (const Case& c : {Case{dir / "missing.pt", ENOENT}, Case{dir.path(), EISDIR},
+                        Case{dir / "no-folder" / "x.pt", ENOENT}}) {
+    ScriptedPrompt prompt;
+    EXPECT_FALSE(readPtFile(open, c.path, prompt));
+    ASSERT_EQ(prompt.errors.size(), 1u);
+    EXPECT_EQ(prompt.errors[0].title, "Varnholt");
+    EXPECT_NE(prompt.errors[0].text.find(std::generic_category().message(c.code)), std::string::npos)
+        << prompt.errors[0].text;
+    EXPECT_EQ(serializePtFile(open), before) << "a failed read changed the open container";
+  }
+  EXPECT_FALSE(std::filesystem::exists(dir / "missing.pt")) << "reading must not create the file";
+}
+
+TEST(ContainerRead, ShortFileWithMagicIsRefusedAsTooShort) {
+  ScratchDir dir;
+  PtFile open;
+  ASSERT_TRUE(parsePtBytes(makeSampleContainer(), open).ok());
+  const Bytes before = serializePtFile(open);
+  for (std::size_t length : {std::size_t{4}, std::size_t{1000}, kHeaderSize, kTailOffset, kFileSize - 1}) {
+    Bytes bytes = positionalContainer();
+    bytes.resize(length);
+    test::writeAllBytes(dir / "short.pt", bytes);
+    ScriptedPrompt prompt;
+    EXPECT_FALSE(readPtFile(open, dir / "short.pt", prompt)) << length;
+    ASSERT_EQ(prompt.errors.size(), 1u) << length;
+    EXPECT_EQ(prompt.errors[0].title, "Varnholt");
+    EXPECT_NE(prompt.errors[0].text.find("too short"), std::string::npos);
+    EXPECT_EQ(serializePtFile(open), before);
+  }
+}
+
+TEST(ContainerRead, TrailingBytesAreIgnored) {
+  ScratchDir dir;
+  Bytes bytes = positionalContainer();
+  const Bytes exact = bytes;
+  bytes.insert(bytes.end(), 5000, 0xEE);
+  test::writeAllBytes(dir / "long.pt", bytes);
+  PtFile f;
+  ScriptedPrompt prompt;
+  ASSERT_TRUE(readPtFile(f, dir / "long.pt", prompt));
+  EXPECT_TRUE(prompt.errors.empty());
+  EXPECT_EQ(serializePtFile(f), exact);
+}
+
+TEST(ContainerRead, SecondReadReplacesEverySlot) {
+  ScratchDir dir;
+  test::writeAllBytes(dir / "a.pt", makeSampleContainer());
+  const Bytes second = positionalContainer();
+  test::writeAllBytes(dir / "b.pt", second);
+  PtFile f;
+  ScriptedPrompt prompt;
+  ASSERT_TRUE(readPtFile(f, dir / "a.pt", prompt));
+  f.slots[3].extra = Bytes(7, 1);  // a leftover the second read must not keep
+  ASSERT_TRUE(readPtFile(f, dir / "b.pt", prompt));
+  PtFile expected;
+  ASSERT_TRUE(parsePtBytes(second, expected).ok());
+  for (std::size_t i = 0; i < kSlotCount; ++i) {
+    const PtSlot &a = f.slots[i], &b = expected.slots[i];
+    EXPECT_TRUE(a.used == b.used && a.palette == b.palette && a.pixels == b.pixels &&
+                a.width == b.width && a.height == b.height && a.trailer == b.trailer &&
+                a.extra == b.extra)
+        << "slot " << i;
+  }
+  EXPECT_EQ(serializePtFile(f), second);
+}
+
+TEST(ContainerRead, BytesToStringKeepsEveryByte) {
+  const Bytes b = {'C', 'O', 'N', ' ', 0, 0xFF};
+  const std::string s = bytesToString(b);
+  ASSERT_EQ(s.size(), 6u);
+  EXPECT_EQ(s.substr(0, 4), "CON ");
+  EXPECT_EQ(static_cast<unsigned char>(s[5]), 0xFF);
+}
+
+}  // namespace
+}  // namespace pt
