@@ -1,1 +1,365 @@
 #include <gtest/gtest.h>
+
+#include <climits>
+
+#include "bitmap/bitmap_import.h"
+#include "bitmap/slot_bitmap_writer.h"
+#include "container/pt_writer.h"
+#include "container/sample_container.h"
+#include "exchange/slot_files.h"
+#include "tests/support/test_support.h"
+
+namespace pt {
+namespace {
+
+using test::ScratchDir;
+using test::ScriptedPrompt;
+
+void put32(Bytes& b, std::size_t at, std::int64_t v) {
+  for (int i = 0; i < 4; ++i) b[at + i] = static_cast<std::uint8_t>(static_cast<std::uint64_t>(v) >> (8 * i));
+}
+void put16(Bytes& b, std::size_t at, int v) {
+  b[at] = static_cast<std::uint8_t>(v);
+  b[at + 1] = static_cast<std::uint8_t>(v >> 8);
+}
+
+// An 8-bit bitmap as an editor might write it: info header of infoSize bytes,
+// palette right after it (blue, green, red, alpha), pixels at pixelsAt.
+struct BitmapSpec {
+  std::int64_t width = 256, height = -256;
+  int bits = 8;
+  std::int64_t coloursUsed = 256;
+  std::int64_t compression = 0;
+  std::size_t infoSize = 40;
+  std::size_t pixelsAt = 0;  // 0: right after the palette
+  std::size_t pixelCount = 65536;
+};
+
+Bytes palettePattern() {
+  Bytes p(1024);
+  for (std::size_t n = 0; n < 256; ++n) {
+    p[4 * n] = static_cast<std::uint8_t>(n);            // blue
+    p[4 * n + 1] = static_cast<std::uint8_t>(255 - n);  // green
+    p[4 * n + 2] = static_cast<std::uint8_t>(n * 7);    // red
+    p[4 * n + 3] = static_cast<std::uint8_t>(n ^ 0x5A); // alpha
+  }
+  return p;
+}
+
+Bytes pixelPattern(std::size_t count) {
+  Bytes px(count);
+  for (std::size_t i = 0; i < count; ++i) px[i] = static_cast<std::uint8_t>(i * 7 + i / 256);
+  return px;
+}
+
+Bytes makeBitmap(const BitmapSpec& s) {
+  const std::size_t paletteAt = 14 + s.infoSize;
+  const std::size_t pixelsAt = s.pixelsAt ? s.pixelsAt : paletteAt + 1024;
+  Bytes b(std::max(pixelsAt + s.pixelCount, paletteAt + 1024), 0);
+  b[0] = 'B', b[1] = 'M';
+  put32(b, 2, static_cast<std::int64_t>(b.size()));
+  put32(b, 10, static_cast<std::int64_t>(pixelsAt));
+  put32(b, 14, static_cast<std::int64_t>(s.infoSize));
+  put32(b, 18, s.width);
+  put32(b, 22, s.height);
+  put16(b, 26, 1);
+  put16(b, 28, s.bits);
+  put32(b, 30, s.compression);
+  put32(b, 46, s.coloursUsed);
+  const Bytes pal = palettePattern();
+  std::copy(pal.begin(), pal.end(), b.begin() + static_cast<std::ptrdiff_t>(paletteAt));
+  const Bytes px = pixelPattern(s.pixelCount);
+  std::copy(px.begin(), px.end(), b.begin() + static_cast<std::ptrdiff_t>(pixelsAt));
+  return b;
+}
+
+bool sameSlot(const PtSlot& a, const PtSlot& b) {
+  return a.used == b.used && a.palette == b.palette && a.pixels == b.pixels && a.width == b.width &&
+         a.height == b.height && a.dataSize == b.dataSize && a.trailer == b.trailer && a.extra == b.extra;
+}
+
+Outcome importBytes(PtFile& f, std::uint8_t slot, const Bytes& bytes) {
+  MemorySource src(bytes);
+  return importBitmapFrom(src, f.slots[slot], slot);
+}
+
+TEST(BitmapImport, WritersOwnFilesComeBackUnchanged) {
+  ScratchDir dir;
+  PtFile f = makeSamplePtFile();
+  const PtFile original = f;
+  for (std::uint8_t slot = 0; slot < kSlotCount; ++slot) {
+    const auto path = dir / "s.bmp";
+    ASSERT_FALSE(writeSlotBitmap(f, slot, path, test::shippedBmpHeader(), false));
+    std::fill(f.slots[slot].palette.begin(), f.slots[slot].palette.end(), 0);
+    ScriptedPrompt prompt;
+    ASSERT_TRUE(importBitmap(f, slot, path, prompt)) << int(slot);
+    const PtSlot &now = f.slots[slot], &was = original.slots[slot];
+    EXPECT_EQ(now.palette, was.palette) << int(slot);
+    EXPECT_EQ(now.pixels, was.pixels) << int(slot);
+    EXPECT_EQ(now.extra, was.extra) << int(slot);
+    EXPECT_EQ(now.used, was.used) << "import must not touch used";
+    EXPECT_EQ(now.width, was.width);
+    EXPECT_EQ(now.height, isLowRes(was.height) ? 128 : 256);
+  }
+  EXPECT_TRUE(isComplete(f));
+  EXPECT_EQ(serializePtFile(f).size(), kFileSize);
+}
+
+TEST(BitmapImport, PaletteEntriesAreReversed) {
+  PtFile f = makeSamplePtFile();
+  Bytes b = makeBitmap({});
+  b[54] = 0x44, b[55] = 0x33, b[56] = 0x22, b[57] = 0x11;
+  ASSERT_TRUE(importBytes(f, 0, b).ok);
+  EXPECT_EQ(Bytes(f.slots[0].palette.begin(), f.slots[0].palette.begin() + 4),
+            (Bytes{0x11, 0x22, 0x33, 0x44}));
+}
+
+TEST(BitmapImport, HeaderChecksAcceptAndRefuse) {
+  struct Case {
+    const char* what;
+    BitmapSpec spec;
+    bool accepted;
+    std::int16_t width = 0, height = 0;
+  };
+  auto with = [](auto change) {
+    BitmapSpec s;
+    change(s);
+    return s;
+  };
+  const std::vector<Case> cases = {
+      {"width 128", with([](BitmapSpec& s) { s.width = 128; }), true, 256, 256},
+      {"width 256", with([](BitmapSpec& s) { s.width = 256; }), true, 256, 256},
+      {"width 64", with([](BitmapSpec& s) { s.width = 64; }), false},
+      {"width 512", with([](BitmapSpec& s) { s.width = 512; }), false},
+      {"width -128", with([](BitmapSpec& s) { s.width = -128; }), false},
+      {"height 256", with([](BitmapSpec& s) { s.height = 256; }), true, 256, 256},
+      {"height -256", with([](BitmapSpec& s) { s.height = -256; }), true, 256, 256},
+      {"height 128", with([](BitmapSpec& s) { s.height = 128; }), true, 128, 128},
+      {"height -128", with([](BitmapSpec& s) { s.height = -128; }), true, 128, 128},
+      {"height 512", with([](BitmapSpec& s) { s.height = 512; }), true, 128, 128},
+      {"height -512", with([](BitmapSpec& s) { s.height = -512; }), true, 128, 128},
+      {"128 wide, 256 high", with([](BitmapSpec& s) { s.width = 128; s.height = 256; }), true, 256, 256},
+      {"height 64", with([](BitmapSpec& s) { s.height = 64; }), false},
+      {"height 384", with([](BitmapSpec& s) { s.height = 384; }), false},
+      {"height INT32_MIN", with([](BitmapSpec& s) { s.height = INT32_MIN; }), false},
+      {"bits 4", with([](BitmapSpec& s) { s.bits = 4; }), false},
+      {"bits 16", with([](BitmapSpec& s) { s.bits = 16; }), false},
+      {"bits 24", with([](BitmapSpec& s) { s.bits = 24; }), false},
+      {"colours 0", with([](BitmapSpec& s) { s.coloursUsed = 0; }), true, 256, 256},
+      {"colours 16", with([](BitmapSpec& s) { s.coloursUsed = 16; }), false},
+      {"colours 255", with([](BitmapSpec& s) { s.coloursUsed = 255; }), false},
+      {"info header 12", with([](BitmapSpec& s) { s.infoSize = 12; }), false},
+      {"info header 108", with([](BitmapSpec& s) { s.infoSize = 108; }), true, 256, 256},
+      {"info header 124", with([](BitmapSpec& s) { s.infoSize = 124; }), true, 256, 256},
+      {"RLE8", with([](BitmapSpec& s) { s.compression = 1; }), false},
+      {"RLE4", with([](BitmapSpec& s) { s.compression = 2; }), false},
+      {"pixels further on", with([](BitmapSpec& s) { s.pixelsAt = 5000; }), true, 256, 256},
+      {"pixels inside the header", with([](BitmapSpec& s) { s.pixelsAt = 30; }), false},
+  };
+  for (const Case& c : cases) {
+    PtFile f = makeSamplePtFile();
+    f.slots[6].width = 77;  // a size no import produces, so a change shows
+    f.slots[6].height = 77;
+    const PtSlot before = f.slots[6];
+    const Outcome r = importBytes(f, 6, makeBitmap(c.spec));
+    EXPECT_EQ(r.ok, c.accepted) << c.what << ": " << r.reason;
+    if (c.accepted) {
+      EXPECT_EQ(f.slots[6].width, c.width) << c.what;
+      EXPECT_EQ(f.slots[6].height, c.height) << c.what;
+      const Bytes px = pixelPattern(65536);
+      EXPECT_EQ(f.slots[6].pixels, px) << c.what;
+      EXPECT_EQ(f.slots[6].palette[5], 7u) << c.what;  // red of entry 1
+    } else {
+      EXPECT_FALSE(r.reason.empty()) << c.what;
+      EXPECT_TRUE(sameSlot(f.slots[6], before)) << c.what << " changed the slot";
+    }
+  }
+}
+
+TEST(BitmapImport, SignatureMustBeBM) {
+  for (const char* sig : {"BA", "MB", "bm"}) {
+    PtFile f = makeSamplePtFile();
+    const PtSlot before = f.slots[0];
+    Bytes b = makeBitmap({});
+    b[0] = static_cast<std::uint8_t>(sig[0]);
+    b[1] = static_cast<std::uint8_t>(sig[1]);
+    EXPECT_FALSE(importBytes(f, 0, b).ok) << sig;
+    EXPECT_TRUE(sameSlot(f.slots[0], before));
+  }
+}
+
+TEST(BitmapImport, PixelOffsetOutsideTheFileIsRefused) {
+  PtFile f = makeSamplePtFile();
+  const PtSlot before = f.slots[1];
+  Bytes b = makeBitmap({});
+  put32(b, 10, static_cast<std::int64_t>(b.size()) + 1);
+  EXPECT_FALSE(importBytes(f, 1, b).ok);
+  put32(b, 14, 0xFFFFFFF0);  // palette would lie far beyond the end
+  EXPECT_FALSE(importBytes(f, 1, b).ok);
+  EXPECT_TRUE(sameSlot(f.slots[1], before));
+}
+
+TEST(BitmapImport, BottomUpFilesAreTakenInFileOrder) {
+  PtFile f = makeSamplePtFile();
+  BitmapSpec s;
+  s.height = 256;
+  const Bytes b = makeBitmap(s);
+  ASSERT_TRUE(importBytes(f, 0, b).ok);
+  EXPECT_TRUE(std::equal(f.slots[0].pixels.begin(), f.slots[0].pixels.begin() + 256, b.begin() + 1078));
+}
+
+TEST(BitmapImport, UnusedSlotStaysUnused) {
+  PtFile f = makeSamplePtFile();
+  ASSERT_EQ(f.slots[3].used, 0);
+  ASSERT_TRUE(importBytes(f, 3, makeBitmap({})).ok);
+  EXPECT_EQ(f.slots[3].used, 0);
+}
+
+TEST(BitmapImport, FilesThatEndEarly) {
+  // Shorter than the header: refused.
+  for (std::size_t len : {0, 1, 20, 49, 53}) {
+    PtFile f = makeSamplePtFile();
+    const PtSlot before = f.slots[0];
+    Bytes b = makeBitmap({});
+    b.resize(len);
+    EXPECT_FALSE(importBytes(f, 0, b).ok) << len;
+    EXPECT_TRUE(sameSlot(f.slots[0], before)) << len;
+  }
+  // A plain 128 x 128 bitmap: its pixels fill the start, the rest holds 15.
+  PtFile f = makeSamplePtFile();
+  BitmapSpec small;
+  small.width = 128;
+  small.height = -128;
+  small.pixelCount = 16384;
+  ASSERT_TRUE(importBytes(f, 0, makeBitmap(small)).ok);
+  EXPECT_EQ(Bytes(f.slots[0].pixels.begin(), f.slots[0].pixels.begin() + 16384), pixelPattern(16384));
+  EXPECT_TRUE(std::all_of(f.slots[0].pixels.begin() + 16384, f.slots[0].pixels.end(),
+                          [](std::uint8_t v) { return v == 15; }));
+  EXPECT_EQ(f.slots[0].height, 128);
+  // Slot 10: the second part keeps what the file does not reach.
+  PtFile g = makeSamplePtFile();
+  const Bytes oldExtra = g.slots[10].extra;
+  BitmapSpec part;
+  part.pixelCount = 30000;
+  ASSERT_TRUE(importBytes(g, 10, makeBitmap(part)).ok);
+  const Bytes px = pixelPattern(30000);
+  EXPECT_EQ(g.slots[10].pixels, Bytes(px.begin(), px.begin() + 25436));
+  ASSERT_EQ(g.slots[10].extra.size(), 40100u);
+  EXPECT_TRUE(std::equal(px.begin() + 25436, px.end(), g.slots[10].extra.begin()));
+  EXPECT_TRUE(std::equal(oldExtra.begin() + 4564, oldExtra.end(), g.slots[10].extra.begin() + 4564));
+  EXPECT_TRUE(isComplete(g));
+}
+
+TEST(BitmapImport, PaletteBytesTheFileDoesNotReachKeepTheirContents) {
+  PtFile f = makeSamplePtFile();
+  const Bytes oldPalette = f.slots[0].palette;
+  BitmapSpec s;
+  s.pixelsAt = 60;  // pixels overlap the palette; the file ends inside it
+  s.pixelCount = 100;
+  Bytes b = makeBitmap(s);
+  b.resize(160);  // palette bytes 0..105 exist
+  ASSERT_TRUE(importBytes(f, 0, b).ok);
+  const Bytes& p = f.slots[0].palette;
+  EXPECT_EQ(p[0], b[57]);  // entry 0 reversed
+  EXPECT_EQ(p[3], b[54]);
+  EXPECT_TRUE(std::equal(oldPalette.begin() + 108, oldPalette.end(), p.begin() + 108));
+}
+
+TEST(BitmapImport, MissingFileLeavesTheSlot) {
+  ScratchDir dir;
+  PtFile f = makeSamplePtFile();
+  const PtSlot before = f.slots[2];
+  ScriptedPrompt prompt;
+  const Outcome r = importBitmapFile(f, 2, dir / "none.bmp", prompt);
+  EXPECT_FALSE(r.ok);
+  EXPECT_EQ(r.reason, std::generic_category().message(ENOENT));
+  EXPECT_TRUE(prompt.questions.empty());
+  EXPECT_TRUE(sameSlot(f.slots[2], before));
+}
+
+// Bitmaps from other writers. The palette of the source picture has 256
+// distinct colours, so a writer that reorders its palette still gives back
+// the same colour at every pixel.
+class SecondWriter : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    Bytes rgb;
+    for (std::size_t n = 0; n < 256; ++n) {
+      rgb.push_back(static_cast<std::uint8_t>(n));
+      rgb.push_back(static_cast<std::uint8_t>(255 - n));
+      rgb.push_back(static_cast<std::uint8_t>((n * 37) & 0xFF));
+    }
+    test::writeAllBytes(dir / "pal.bin", rgb);
+    indices = pixelPattern(65536);
+    test::writeAllBytes(dir / "idx.bin", indices);
+    palette = rgb;
+    const auto r = test::runCommand(
+        "cd " + test::shellQuote(dir.path().string()) +
+        " && /usr/bin/python3 -c \"from PIL import Image; "
+        "im=Image.frombytes('P',(256,256),open('idx.bin','rb').read()); "
+        "im.putpalette(open('pal.bin','rb').read()); im.save('pillow.bmp')\"");
+    ASSERT_EQ(r.status, 0) << r.err;
+  }
+  // Colour of picture pixel (x, y), y counted from the top.
+  std::array<std::uint8_t, 3> sourceColour(int x, int y) const {
+    const std::uint8_t i = indices[static_cast<std::size_t>(y) * 256 + x];
+    return {palette[3 * i], palette[3 * i + 1], palette[3 * i + 2]};
+  }
+  std::array<std::uint8_t, 3> slotColour(const PtSlot& s, std::size_t at) const {
+    const std::uint8_t i = s.pixels[at];
+    return {s.palette[4 * i + 1], s.palette[4 * i + 2], s.palette[4 * i + 3]};
+  }
+  Outcome import(PtFile& f, const std::string& name) {
+    ScriptedPrompt prompt;
+    return importBitmapFile(f, 0, dir / name, prompt);
+  }
+  ScratchDir dir;
+  Bytes indices, palette;
+};
+
+TEST_F(SecondWriter, PillowBitmapKeepsPaletteAndIndicesBottomRowFirst) {
+  PtFile f = makeSamplePtFile();
+  const Outcome r = import(f, "pillow.bmp");
+  ASSERT_TRUE(r.ok) << r.reason;
+  // Pillow writes bottom-up; rows are taken in file order.
+  for (int y = 0; y < 256; ++y)
+    for (int x = 0; x < 256; x += 51)
+      ASSERT_EQ(f.slots[0].pixels[static_cast<std::size_t>(255 - y) * 256 + x],
+                indices[static_cast<std::size_t>(y) * 256 + x]);
+  for (std::size_t n = 0; n < 256; ++n)
+    ASSERT_EQ((Bytes{f.slots[0].palette.begin() + 4 * n + 1, f.slots[0].palette.begin() + 4 * n + 4}),
+              (Bytes{palette.begin() + 3 * n, palette.begin() + 3 * n + 3}));
+}
+
+TEST_F(SecondWriter, ImageMagickUncompressedBitmapsImportWithTheirColours) {
+  for (const std::string& format : {std::string("-compress None BMP3:im3.bmp"), std::string("-compress None BMP:im4.bmp")}) {
+    const auto r = test::runCommand("cd " + test::shellQuote(dir.path().string()) +
+                                    " && convert pillow.bmp -type Palette " + format);
+    ASSERT_EQ(r.status, 0) << r.err;
+    const std::string name = format.substr(format.find(':') + 1);
+    PtFile f = makeSamplePtFile();
+    const Outcome out = import(f, name);
+    ASSERT_TRUE(out.ok) << name << ": " << out.reason;
+    for (int y = 0; y < 256; y += 7)
+      for (int x = 0; x < 256; x += 13)
+        ASSERT_EQ(slotColour(f.slots[0], static_cast<std::size_t>(255 - y) * 256 + x), sourceColour(x, y))
+            << name << " at " << x << "," << y;
+  }
+}
+
+TEST_F(SecondWriter, RunLengthEncodedBitmapIsRefused) {
+  const auto r = test::runCommand("cd " + test::shellQuote(dir.path().string()) +
+                                  " && convert pillow.bmp -type Palette -compress RLE BMP3:rle.bmp && convert pillow.bmp -type Palette BMP:rle4.bmp");
+  ASSERT_EQ(r.status, 0) << r.err;
+  for (const char* name : {"rle.bmp", "rle4.bmp"}) {
+    PtFile f = makeSamplePtFile();
+    const PtSlot before = f.slots[0];
+    const Outcome out = import(f, name);
+    EXPECT_FALSE(out.ok) << name;
+    EXPECT_NE(out.reason.find("compressed"), std::string::npos) << out.reason;
+    EXPECT_TRUE(sameSlot(f.slots[0], before)) << name;
+  }
+}
+
+}  // namespace
+}  // namespace pt

@@ -37,6 +37,13 @@ std::vector<std::string> ScratchDir::entries() const {
   return names;
 }
 
+BmpHeader shippedBmpHeader() {
+  BmpHeader h{};
+  std::string error;
+  if (!loadBmpHeader(VARNHOLT_BMP_HEADER, h, error)) throw std::runtime_error(error);
+  return h;
+}
+
 Bytes readAll(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
   if (!in) throw std::runtime_error("cannot read " + path.string());

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "bitmap/bmp_header.h"
 #include "container/pt_file.h"
 #include "container/user_prompt.h"
 
@@ -26,6 +27,9 @@ class ScratchDir {
  private:
   fs::path path_;
 };
+
+// The header template the build ships beside the programs.
+BmpHeader shippedBmpHeader();
 
 Bytes readAll(const fs::path& path);
 void writeAllBytes(const fs::path& path, const Bytes& bytes);
