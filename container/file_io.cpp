@@ -26,7 +26,8 @@ std::optional<IoError> FileReader::open(const fs::path& path) {
     ::close(fd_);
     fd_ = -1;
   }
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  // Non-blocking, so that a named pipe cannot hang the open.
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) return ioErrorFromErrno(errno);
   struct stat st {};
   if (::fstat(fd, &st) != 0) {
@@ -34,12 +35,13 @@ std::optional<IoError> FileReader::open(const fs::path& path) {
     ::close(fd);
     return ioErrorFromErrno(e);
   }
-  if (S_ISDIR(st.st_mode)) {
+  if (!S_ISREG(st.st_mode)) {
     ::close(fd);
-    return ioErrorFromErrno(EISDIR);
+    if (S_ISDIR(st.st_mode)) return ioErrorFromErrno(EISDIR);
+    return IoError{0, "Not a regular file"};
   }
   fd_ = fd;
-  size_ = S_ISREG(st.st_mode) ? static_cast<std::uint64_t>(st.st_size) : 0;
+  size_ = static_cast<std::uint64_t>(st.st_size);
   return std::nullopt;
 }
 

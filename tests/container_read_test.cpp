@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <system_error>
 
 #include "container/pt_reader.h"
@@ -153,6 +155,12 @@ TEST(ContainerRead, FilesystemErrorsAreShownWithTheSystemsDescription) {
     EXPECT_EQ(serializePtFile(open), before) << "a failed read changed the open container";
   }
   EXPECT_FALSE(std::filesystem::exists(dir / "missing.pt")) << "reading must not create the file";
+
+  // A named pipe with no writer must not hang the read.
+  ASSERT_EQ(::mkfifo((dir / "pipe.pt").c_str(), 0600), 0);
+  ScriptedPrompt prompt;
+  EXPECT_FALSE(readPtFile(open, dir / "pipe.pt", prompt));
+  EXPECT_EQ(prompt.errors.size(), 1u);
 }
 
 TEST(ContainerRead, ShortFileWithMagicIsRefusedAsTooShort) {
