@@ -1,0 +1,95 @@
+#include "exchange/ex_dialog.h"
+
+#include <QKeyEvent>
+#include <QPushButton>
+#include <QRadioButton>
+
+namespace varnholt {
+
+ExDialog::ExDialog(std::uint8_t& answer, QWidget* owner)
+    : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                         Qt::WindowCloseButtonHint),
+      answer_(answer) {
+  setObjectName("ExDialog");
+  setWindowTitle("Export as...");
+  setModal(false);
+  setFixedSize(285, 111);
+
+  OKButton = new QPushButton("OK", this);
+  CancelButton = new QPushButton("Cancel", this);
+  Option1 = new QRadioButton("raw data (*.tex)", this);
+  Option2 = new QRadioButton("windows 8-bit bitmap with alpha, 256 colours (*.bmp)", this);
+  OKButton->setObjectName("OKButton");
+  CancelButton->setObjectName("CancelButton");
+  Option1->setObjectName("Option1");
+  Option2->setObjectName("Option2");
+
+  OKButton->setGeometry(24, 72, 81, 25);
+  CancelButton->setGeometry(176, 72, 81, 25);
+  Option1->setGeometry(8, 0, 281, 33);
+  Option2->setGeometry(8, 32, 273, 33);
+  // Enter and Escape choose nothing here; only a click or Space does.
+  for (QPushButton* b : {OKButton, CancelButton}) {
+    b->setAutoDefault(false);
+    b->setDefault(false);
+  }
+  Option2->setChecked(true);
+
+  setTabOrder(OKButton, CancelButton);
+  setTabOrder(CancelButton, Option1);
+  setTabOrder(Option1, Option2);
+
+  connect(OKButton, &QPushButton::clicked, this, &ExDialog::OKButton_Click);
+  connect(CancelButton, &QPushButton::clicked, this, &ExDialog::CancelButton_Click);
+  connect(Option1, &QRadioButton::clicked, this, &ExDialog::Option1_Click);
+  connect(Option2, &QRadioButton::clicked, this, &ExDialog::Option2_Click);
+
+  // Load handler.
+  if (owner) setWindowIcon(owner->windowIcon());
+  Modus = 0;
+}
+
+void ExDialog::SetMode(std::uint8_t m) {
+  Modus = m;
+  if (m == 0)
+    setWindowTitle("Export as...");
+  else if (m == 1)
+    setWindowTitle("Import from...");
+}
+
+void ExDialog::Option1_Click() {
+  if (Option1->isChecked()) Option2->setChecked(false);
+}
+
+void ExDialog::Option2_Click() {
+  if (Option2->isChecked()) Option1->setChecked(false);
+}
+
+void ExDialog::OKButton_Click() {
+  const bool raw = Option1->isChecked();
+  const bool bitmap = Option2->isChecked();
+  if (raw) answer_ = 0;
+  if (bitmap) answer_ = 1;
+  if (raw || bitmap) Q_EMIT answered();
+}
+
+void ExDialog::CancelButton_Click() { close(); }
+
+void ExDialog::keyPressEvent(QKeyEvent* event) {
+  switch (event->key()) {
+    case Qt::Key_Escape:
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      event->ignore();
+      return;
+    default:
+      QDialog::keyPressEvent(event);
+  }
+}
+
+void ExDialog::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  OKButton->setFocus(Qt::OtherFocusReason);
+}
+
+}  // namespace varnholt

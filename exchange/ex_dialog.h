@@ -1,0 +1,44 @@
+#pragma once
+// The small window that asks in which format a slot is exported or imported.
+// It is shown without blocking the main window; its OK button writes the
+// answer into the byte it was given (0 raw data, 1 bitmap) and signals it.
+#include <QDialog>
+#include <cstdint>
+
+class QPushButton;
+class QRadioButton;
+
+namespace varnholt {
+
+class ExDialog final : public QDialog {
+  Q_OBJECT
+ public:
+  // `answer` is the main window's ExDialog_Return; `owner` lends its icon.
+  ExDialog(std::uint8_t& answer, QWidget* owner);
+
+  // 0 export, 1 import; other values are stored and leave the caption alone.
+  void SetMode(std::uint8_t m);
+  std::uint8_t Modus = 0;
+
+  QPushButton* OKButton;
+  QPushButton* CancelButton;
+  QRadioButton* Option1;
+  QRadioButton* Option2;
+
+  void OKButton_Click();
+  void CancelButton_Click();
+  void Option1_Click();
+  void Option2_Click();
+
+ Q_SIGNALS:
+  void answered();
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+  void showEvent(QShowEvent* event) override;
+
+ private:
+  std::uint8_t& answer_;
+};
+
+}  // namespace varnholt

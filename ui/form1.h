@@ -1,0 +1,126 @@
+#pragma once
+// The main window: buttons, file name, slot list, preview with its
+// resolution and alpha controls, and the activity log.
+#include <QImage>
+#include <QMainWindow>
+#include <QPointer>
+#include <cstdint>
+
+#include "bitmap/bmp_header.h"
+#include "container/pt_file.h"
+#include "container/user_prompt.h"
+#include "exchange/ex_dialog.h"
+#include "ui/file_dialog.h"
+#include "ui/preview_file.h"
+
+class QAction;
+class QEventLoop;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPlainTextEdit;
+class QPushButton;
+class QRadioButton;
+
+namespace varnholt {
+
+class SlotList;
+
+class Form1 final : public QMainWindow {
+  Q_OBJECT
+ public:
+  // `cd` and `prompt` are the dialogs the commands use, `programFolder` the
+  // folder of "pre.bmp", `bmpHeader` the loaded bitmap header template.
+  Form1(FileDialog& cd, pt::UserPrompt& prompt, const QString& programFolder,
+        const pt::BmpHeader& bmpHeader, QWidget* parent = nullptr);
+  ~Form1() override;
+
+  // Commands.
+  void cbOpen_Click();
+  void mnuOpen_Click();
+  void Command1_Click();
+  void mnuSave_Click();
+  void mnuAbout_Click();
+  void mnuExit_Click();
+  void lv_Click();
+  void Command4_Click();
+  void Command3_Click();
+  void highres_Click();
+  void lowres_Click();
+  void cbEx_Click();
+  void Command2_Click();
+  void saveTex(std::uint8_t ty);
+  void importTex(std::uint8_t ty);
+
+  // Open's work after its dialog: also what a file named at start-up gets.
+  void openFile(const QString& name);
+  void logLine(const QString& message);
+
+  // Answer of the format dialog: 0 raw data, 1 bitmap, 255 none yet.
+  std::uint8_t ExDialog_Return = 255;
+
+  // Controls, named as in the window's design.
+  QGroupBox* Options;
+  QPushButton* cbOpen;
+  QPushButton* Command1;
+  QPushButton* cbEx;
+  QPushButton* Command2;
+  QLineEdit* Text1;
+  QGroupBox* Frame1;
+  SlotList* lv;
+  QLabel* p1;
+  QGroupBox* frmRes;
+  QRadioButton* lowres;
+  QRadioButton* highres;
+  QPushButton* Command3;
+  QPushButton* Command4;
+  QPlainTextEdit* tlog;
+  QMenu* mnuFile;
+  QAction* mnuOpen;
+  QAction* mnuSave;
+  QAction* mnuExit;
+  QMenu* mnuHelp;
+  QAction* mnuAbout;
+
+  // State, for the commands' callers and tests.
+  const pt::PtFile& container() const { return ptFile; }
+  bool isAlphaShown() const { return alphaShown; }
+  const QString& logText() const { return logText_; }
+  QString previewPath() const { return preview_.path(); }
+  ExDialog* exDialog() const { return exDialog_; }
+  bool waitingForFormat() const { return formatWait_ != nullptr; }
+  // Text of the About message.
+  static QString aboutText();
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void buildControls();
+  void buildMenu();
+  void Form_Load();
+  void fillSlotList();
+  void showPreview(std::uint8_t slot);
+  bool writeAndShowPreview(std::uint8_t slot, bool alphaView);
+  void showResolution(std::uint8_t slot);
+  // Selected slot: the selected row's 1-based position minus 1; -1 for none.
+  int selectedSlot() const;
+  // Shows the format dialog and waits for it; false when it was closed
+  // without an answer or the window is closing.
+  bool askFormat(std::uint8_t mode);
+  void endFormatWait();
+
+  FileDialog& cd;
+  pt::UserPrompt& prompt;
+  pt::BmpHeader bmpHeader;
+  pt::PtFile ptFile;
+  PreviewFile preview_;
+  bool alphaShown = false;
+  QString logText_;
+  QPointer<ExDialog> exDialog_;
+  QEventLoop* formatWait_ = nullptr;
+  bool closing_ = false;
+};
+
+}  // namespace varnholt

@@ -1,0 +1,114 @@
+// Start-up, the activity log, and the Open, Save, About and Exit commands.
+#include <QCoreApplication>
+#include <QDate>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QLocale>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTime>
+
+#include "container/pt_reader.h"
+#include "container/pt_writer.h"
+#include "ui/form1.h"
+#include "ui/qt_paths.h"
+
+namespace varnholt {
+
+namespace {
+
+// The system's time format with seconds and without the time zone, which
+// the long format of many locales appends.
+QString timeFormatWithSeconds() {
+  const QString format = QLocale::system().timeFormat(QLocale::LongFormat);
+  QString out;
+  bool quoted = false;
+  for (QChar c : format) {
+    if (c == QLatin1Char('\'')) quoted = !quoted;
+    if (!quoted && c == QLatin1Char('t')) continue;
+    out += c;
+  }
+  return out.trimmed();
+}
+
+}  // namespace
+
+void Form1::Form_Load() {
+  alphaShown = false;
+  // The template itself was read by the caller, which does not show the
+  // window when it is missing or invalid.
+  logLine("Loading bitmap header");
+  frmRes->setEnabled(false);
+}
+
+void Form1::logLine(const QString& message) {
+  const QLocale locale = QLocale::system();
+  static const QString timeFormat = timeFormatWithSeconds();
+  const QString line = locale.toString(QDate::currentDate(), QLocale::ShortFormat) + "-" +
+                       locale.toString(QTime::currentTime(), timeFormat) + ": " + message + "\r\n";
+  logText_ += line;
+  QTextCursor cursor = tlog->textCursor();
+  cursor.movePosition(QTextCursor::End);
+  cursor.insertText(line);
+  cursor.movePosition(QTextCursor::End);
+  tlog->setTextCursor(cursor);
+  tlog->ensureCursorVisible();
+}
+
+void Form1::cbOpen_Click() {
+  cd.setTitle("Open Paint Tool file");
+  cd.setDefaultExt("pt");
+  cd.setFilter("*.pt|*.pt");
+  const QString name = cd.showOpen();
+  if (name.isEmpty()) return;
+  openFile(name);
+}
+
+void Form1::mnuOpen_Click() { cbOpen_Click(); }
+
+void Form1::openFile(const QString& name) {
+  if (!pt::readPtFile(ptFile, toPath(name), prompt)) {
+    logLine("Open failed of " + name);
+    return;
+  }
+  Text1->setText(name);
+  logLine("Opened : " + name);
+  frmRes->setEnabled(true);
+  fillSlotList();
+  Command1->setEnabled(true);
+  cbEx->setEnabled(true);
+  Command2->setEnabled(true);
+}
+
+void Form1::Command1_Click() {
+  cd.setFilter("*.pt|*.pt");
+  cd.setFileName("");
+  cd.setTitle("Save .pt as...");
+  cd.setDefaultExt("pt");
+  const QString name = cd.showSave();
+  if (name.isEmpty()) return;
+  // Before a container has been opened there is nothing complete to save,
+  // and the writer refuses it without touching the file.
+  if (pt::writePtFile(ptFile, toPath(name), prompt))
+    logLine("Saved : " + name);
+  else
+    logLine("Save not completed of " + name);
+}
+
+void Form1::mnuSave_Click() { Command1_Click(); }
+
+QString Form1::aboutText() {
+  const QString exe = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
+  return exe + " by Tamsin Brennick and Jorek Varnholt version " VARNHOLT_VERSION
+               " in december 2009\r\n"
+               "http://varnholt.example.org/\r\n"
+               "Made for Kestrel Drift on the Halvard VX console";
+}
+
+void Form1::mnuAbout_Click() { prompt.showInfo(pt::kAppTitle, aboutText().toStdString()); }
+
+void Form1::mnuExit_Click() { close(); }
+
+}  // namespace varnholt

@@ -1,0 +1,33 @@
+#include "ui/preview_file.h"
+
+#include <QDir>
+#include <QStandardPaths>
+
+#include "bitmap/slot_bitmap_writer.h"
+#include "ui/qt_paths.h"
+
+namespace varnholt {
+
+PreviewFile::PreviewFile(const QString& programFolder)
+    : path_(QDir(programFolder).filePath(kPreviewFileName)) {}
+
+std::optional<QString> PreviewFile::write(const pt::PtFile& file, std::uint8_t slot,
+                                          const pt::BmpHeader& header, bool alphaView,
+                                          QString& moved) {
+  auto err = pt::writeSlotBitmap(file, slot, toPath(path_), header, alphaView);
+  if (err && !moved_) {
+    const QString cache = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
+    if (!cache.isEmpty() && QDir().mkpath(cache)) {
+      moved_ = true;
+      const QString first = path_;
+      path_ = QDir(cache).filePath(kPreviewFileName);
+      moved = "Cannot write the preview " + first + " (" + QString::fromStdString(err->description) +
+              "); previews go to " + path_;
+      err = pt::writeSlotBitmap(file, slot, toPath(path_), header, alphaView);
+    }
+  }
+  if (err) return QString::fromStdString(err->description);
+  return std::nullopt;
+}
+
+}  // namespace varnholt

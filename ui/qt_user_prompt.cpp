@@ -1,0 +1,29 @@
+#include "ui/qt_user_prompt.h"
+
+#include <QMessageBox>
+
+namespace varnholt {
+
+namespace {
+int run(QWidget* owner, QMessageBox::Icon icon, const std::string& caption, const std::string& text,
+        QMessageBox::StandardButtons buttons, QMessageBox::StandardButton defaultButton) {
+  QMessageBox box(icon, QString::fromStdString(caption), QString::fromStdString(text), buttons, owner);
+  box.setDefaultButton(defaultButton);
+  return box.exec();
+}
+}  // namespace
+
+bool QtUserPrompt::askYesNo(const std::string& title, const std::string& text) {
+  return run(owner_, QMessageBox::NoIcon, title, text, QMessageBox::Yes | QMessageBox::No,
+             QMessageBox::Yes) == QMessageBox::Yes;
+}
+
+void QtUserPrompt::showError(const std::string& caption, const std::string& text) {
+  run(owner_, QMessageBox::Critical, caption, text, QMessageBox::Ok, QMessageBox::Ok);
+}
+
+void QtUserPrompt::showInfo(const std::string& caption, const std::string& text) {
+  run(owner_, QMessageBox::NoIcon, caption, text, QMessageBox::Ok, QMessageBox::Ok);
+}
+
+}  // namespace varnholt
