@@ -34,8 +34,8 @@ std::vector<QString> logMessages(const QString& log) {
   return out;
 }
 
-QRgb slotColour(const pt::PtSlot& slot, int x, int y, int side, bool alphaView) {
-  const pt::Bytes data = pt::fullPixelData(slot);
+QRgb slotColour(const pt::PtSlot& slot, const pt::Bytes& data, int x, int y, int side,
+                bool alphaView) {
   const std::uint8_t index = data[static_cast<std::size_t>(y) * side + x];
   const std::uint8_t* e = &slot.palette[4u * index];
   if (alphaView) return qRgb(e[0], e[0], e[0]);

@@ -51,8 +51,9 @@ std::filesystem::path p(const QString& s);
 std::vector<QString> logMessages(const QString& log);
 
 // Pixel of a slot's picture at (x, y), as the palette gives it (normal view)
-// or as its grey alpha level.
-QRgb slotColour(const pt::PtSlot& slot, int x, int y, int side, bool alphaView);
+// or as its grey alpha level; `data` is the slot's full pixel data.
+QRgb slotColour(const pt::PtSlot& slot, const pt::Bytes& data, int x, int y, int side,
+                bool alphaView);
 
 // Runs `action` on the format dialog once a command has put it up and waits
 // for it. If the dialog is still up a few seconds later it is closed and the
