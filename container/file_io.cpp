@@ -2,10 +2,14 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <climits>
+#include <vector>
 #include <string>
 #include <system_error>
 
@@ -57,6 +61,35 @@ std::optional<IoError> FileReader::readAt(std::uint64_t offset, std::span<std::u
     }
     if (n == 0) break;
     got += static_cast<std::size_t>(n);
+  }
+  return std::nullopt;
+}
+
+std::optional<IoError> FileReader::readAt(std::uint64_t offset,
+                                          std::span<const std::span<std::uint8_t>> parts,
+                                          std::size_t& got) {
+  got = 0;
+  std::vector<iovec> iov;
+  iov.reserve(parts.size());
+  for (const auto& part : parts)
+    if (!part.empty()) iov.push_back(iovec{part.data(), part.size()});
+  std::size_t first = 0;
+  while (first < iov.size()) {
+    const auto count = static_cast<int>(std::min<std::size_t>(iov.size() - first, IOV_MAX));
+    const ssize_t n = ::preadv(fd_, iov.data() + first, count, static_cast<off_t>(offset + got));
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return ioErrorFromErrno(errno);
+    }
+    if (n == 0) break;
+    got += static_cast<std::size_t>(n);
+    // Step over the buffers now full; a short read leaves one partly filled.
+    auto left = static_cast<std::size_t>(n);
+    while (first < iov.size() && left >= iov[first].iov_len) left -= iov[first++].iov_len;
+    if (left > 0) {
+      iov[first].iov_base = static_cast<std::uint8_t*>(iov[first].iov_base) + left;
+      iov[first].iov_len -= left;
+    }
   }
   return std::nullopt;
 }
@@ -124,7 +157,7 @@ int createTemp(const fs::path& dir, const std::string& name, fs::path& tempPath)
 }  // namespace
 
 std::optional<IoError> safeWriteFile(const fs::path& requested,
-                                     std::span<const std::uint8_t> data) {
+                                     std::span<const std::uint8_t> data, Durability durability) {
   const fs::path target = resolveLinks(requested);
   struct stat targetStat {};
   const bool targetExists = ::stat(target.c_str(), &targetStat) == 0;
@@ -151,7 +184,10 @@ std::optional<IoError> safeWriteFile(const fs::path& requested,
       // Only a privileged user can hand a file to another owner; keep ours.
     }
   }
-  if (::fsync(fd) != 0) return fail(errno);
+  // The rename alone makes the replacement whole for every reader; the flush
+  // makes it survive a crash of the system, which a scratch file need not.
+  const bool flush = durability == Durability::Flushed;
+  if (flush && ::fsync(fd) != 0) return fail(errno);
   struct stat written {};
   if (::fstat(fd, &written) != 0) return fail(errno);
   if (static_cast<std::uint64_t>(written.st_size) != data.size()) return fail(EIO);
@@ -160,6 +196,7 @@ std::optional<IoError> safeWriteFile(const fs::path& requested,
   if (closeResult != 0) return fail(errno);
   if (::rename(tempPath.c_str(), target.c_str()) != 0) return fail(errno);
 
+  if (!flush) return std::nullopt;
   int dirFd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (dirFd >= 0) {
     ::fsync(dirFd);

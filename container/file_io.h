@@ -30,6 +30,10 @@ class FileReader {
   // Reads up to out.size() bytes at offset; fewer only at the end of the file.
   std::optional<IoError> readAt(std::uint64_t offset, std::span<std::uint8_t> out,
                                 std::size_t& got);
+  // The same for consecutive bytes that go to several buffers, filled in
+  // order, in as few system calls as the kernel allows.
+  std::optional<IoError> readAt(std::uint64_t offset,
+                                std::span<const std::span<std::uint8_t>> parts, std::size_t& got);
 
  private:
   int fd_ = -1;
@@ -44,12 +48,21 @@ std::optional<IoError> readFileHead(const std::filesystem::path& path, std::size
 // it can be read (a symbolic link counts by what it points to).
 bool fileExists(const std::filesystem::path& path);
 
-// Writes data to a temporary file beside the target, flushes it to disk and
-// renames it over the target. On failure the earlier file is untouched and
-// the temporary file is removed. A symbolic link is followed: the file it
-// points to is replaced. An existing target keeps its permission bits.
+// Whether a replaced file must survive a crash of the system.
+enum class Durability {
+  Flushed,  // on disk before it replaces the earlier file (the user's files)
+  Scratch,  // replaced as a whole but not flushed: a file the program
+            // rewrites before every use, such as the preview
+};
+
+// Writes data to a temporary file beside the target, flushes it to disk
+// (unless it is a scratch file) and renames it over the target. On failure the
+// earlier file is untouched and the temporary file is removed. A symbolic link
+// is followed: the file it points to is replaced. An existing target keeps its
+// permission bits.
 std::optional<IoError> safeWriteFile(const std::filesystem::path& target,
-                                     std::span<const std::uint8_t> data);
+                                     std::span<const std::uint8_t> data,
+                                     Durability durability = Durability::Flushed);
 
 // Prefix of the temporary files safeWriteFile makes, for tests that check
 // nothing is left behind.

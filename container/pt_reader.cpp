@@ -1,6 +1,8 @@
 #include "container/pt_reader.h"
 
 #include <algorithm>
+#include <array>
+#include <vector>
 
 #include "container/byte_cursor.h"
 #include "container/file_io.h"
@@ -11,18 +13,41 @@ std::string bytesToString(std::span<const std::uint8_t> bytes) {
   return std::string(bytes.begin(), bytes.end());
 }
 
-ReadResult parsePtBytes(std::span<const std::uint8_t> bytes, PtFile& out) {
-  if (bytes.size() < sizeof kMagic ||
-      bytesToString(bytes.first(sizeof kMagic)) != std::string(kMagic, sizeof kMagic))
-    return {ReadStatus::WrongMagic, {}};
-  if (bytes.size() < kFileSize)
-    return {ReadStatus::TooShort,
-            "The file is too short for a Paint Tool file: it has " + std::to_string(bytes.size()) +
-                " bytes, a Paint Tool file has " + std::to_string(kFileSize) + "."};
+namespace {
 
-  ByteCursor in(bytes.first(kFileSize));
-  PtFile file;
-  file.headerBlock = in.take(kHeaderSize);
+// The flag bytes between the header block and slot 0: two bytes, the used
+// flags, the resolution flags, two bytes.
+constexpr std::size_t kFlagBlockSize = kFirstSlotOffset - kPreFlagByte1Offset;
+using FlagBlock = std::array<std::uint8_t, kFlagBlockSize>;
+
+// Gives every array of `file` the size the layout fixes and lists, in file
+// order, where each stretch of the container's bytes goes; the flag bytes go to
+// `flags`. Reading from memory and from a file both fill these places.
+std::vector<std::span<std::uint8_t>> layoutParts(PtFile& file, FlagBlock& flags) {
+  std::vector<std::span<std::uint8_t>> parts;
+  parts.reserve(4 + 3 * kSlotCount + 2);
+  const auto add = [&parts](Bytes& block, std::size_t size) {
+    block.resize(size);
+    parts.emplace_back(block);
+  };
+  add(file.headerBlock, kHeaderSize);
+  parts.emplace_back(flags);
+  for (std::size_t i = 0; i < kSlotCount; ++i) {
+    PtSlot& slot = file.slots[i];
+    add(slot.palette, kPaletteSize);
+    add(slot.pixels, pixelsLength(i));
+    if (i == kSplitSlot) {
+      add(file.gapBlock, kGapSize);
+      add(slot.extra, kSplitSecondPart);
+    }
+    add(slot.trailer, kTrailerSize);
+  }
+  add(file.tailBlock, kTailSize);
+  return parts;
+}
+
+void decodeFlags(PtFile& file, const FlagBlock& flags) {
+  ByteCursor in(flags);
   file.preFlagByte1 = in.byte();
   file.preFlagByte2 = in.byte();
   for (auto& slot : file.slots) slot.used = in.byte() != 0 ? 1 : 0;
@@ -34,26 +59,56 @@ ReadResult parsePtBytes(std::span<const std::uint8_t> bytes, PtFile& out) {
   }
   file.postFlagByte1 = in.byte();
   file.postFlagByte2 = in.byte();
-  for (std::size_t i = 0; i < kSlotCount; ++i) {
-    PtSlot& slot = file.slots[i];
-    slot.palette = in.take(kPaletteSize);
-    slot.pixels = in.take(pixelsLength(i));
-    if (i == kSplitSlot) {
-      file.gapBlock = in.take(kGapSize);
-      slot.extra = in.take(kSplitSecondPart);
-    }
-    slot.trailer = in.take(kTrailerSize);
+}
+
+bool hasMagic(std::span<const std::uint8_t> bytes) {
+  return bytes.size() >= sizeof kMagic &&
+         bytesToString(bytes.first(sizeof kMagic)) == std::string(kMagic, sizeof kMagic);
+}
+
+}  // namespace
+
+ReadResult parsePtBytes(std::span<const std::uint8_t> bytes, PtFile& out) {
+  if (!hasMagic(bytes)) return {ReadStatus::WrongMagic, {}};
+  if (bytes.size() < kFileSize)
+    return {ReadStatus::TooShort,
+            "The file is too short for a Paint Tool file: it has " + std::to_string(bytes.size()) +
+                " bytes, a Paint Tool file has " + std::to_string(kFileSize) + "."};
+
+  PtFile file;
+  FlagBlock flags{};
+  std::size_t at = 0;
+  for (const auto& part : layoutParts(file, flags)) {
+    std::copy_n(bytes.begin() + static_cast<std::ptrdiff_t>(at), part.size(), part.begin());
+    at += part.size();
   }
-  file.tailBlock = in.take(kTailSize);
+  decodeFlags(file, flags);
   out = std::move(file);
   return {ReadStatus::Ok, {}};
 }
 
 ReadResult loadPtFile(const std::filesystem::path& path, PtFile& out) {
-  Bytes bytes;
-  std::uint64_t size = 0;
-  if (auto err = readFileHead(path, kFileSize, bytes, size))
-    return {ReadStatus::IoFailure, err->description};
+  FileReader reader;
+  if (auto err = reader.open(path)) return {ReadStatus::IoFailure, err->description};
+  std::size_t got = 0;
+  if (reader.size() >= kFileSize) {
+    // The usual case: read the file straight into the container's arrays, in
+    // one pass over the bytes.
+    PtFile file;
+    FlagBlock flags{};
+    const auto parts = layoutParts(file, flags);
+    if (auto err = reader.readAt(0, parts, got)) return {ReadStatus::IoFailure, err->description};
+    if (got == kFileSize) {
+      if (!hasMagic(file.headerBlock)) return {ReadStatus::WrongMagic, {}};
+      decodeFlags(file, flags);
+      out = std::move(file);
+      return {ReadStatus::Ok, {}};
+    }
+    // The file became shorter since it was opened: judge what it holds now.
+  }
+  Bytes bytes(std::min<std::uint64_t>(reader.size(), kFileSize));
+  if (auto err = reader.readAt(0, bytes, got)) return {ReadStatus::IoFailure, err->description};
+  bytes.resize(got);
   return parsePtBytes(bytes, out);
 }
 
