@@ -35,7 +35,7 @@ Bytes buildSlotBitmap(const PtFile& file, std::uint8_t slot, const BmpHeader& he
 std::optional<IoError> writeSlotBitmap(const PtFile& file, std::uint8_t slot,
                                        const std::filesystem::path& path, const BmpHeader& header,
                                        bool alphaView) {
-  return safeWriteFile(path, buildSlotBitmap(file, slot, header, alphaView));
+  return safeWriteFile(path, buildSlotBitmap(file, slot, header, alphaView), Durability::Scratch);
 }
 
 }  // namespace pt
