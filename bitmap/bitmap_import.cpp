@@ -1,5 +1,6 @@
 #include "bitmap/bitmap_import.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "bitmap/bmp_layout.h"
@@ -85,14 +86,18 @@ Outcome importBitmapFrom(ByteSource& source, PtSlot& slot, std::uint8_t index) {
   for (std::size_t i = 0; i < filePalette.size(); ++i)
     palette[(i & ~std::size_t{3}) + 3 - (i & 3)] = filePalette[i];
 
+  // The file's pixel data becomes the slot's first part in place: cut to the
+  // part's length, or padded with the unreached value where the file ends.
   const std::size_t firstPart = pixelsLength(index);
-  Bytes pixels(firstPart, kUnreachedPixel);
-  std::copy_n(filePixels.begin(), std::min(firstPart, filePixels.size()), pixels.begin());
+  Bytes pixels = std::move(filePixels);
   Bytes extra = slot.extra;
   if (index == kSplitSlot) {
     extra.resize(kSplitSecondPart);
-    for (std::size_t i = firstPart; i < filePixels.size(); ++i) extra[i - firstPart] = filePixels[i];
+    if (pixels.size() > firstPart)
+      std::copy(pixels.begin() + static_cast<std::ptrdiff_t>(firstPart), pixels.end(),
+                extra.begin());
   }
+  pixels.resize(firstPart, kUnreachedPixel);
 
   const bool low = magnitude != 256;
   slot.width = low ? kLowResWidth : kHighResSide;
