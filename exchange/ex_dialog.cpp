@@ -1,8 +1,10 @@
 #include "exchange/ex_dialog.h"
 
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyle>
 
 namespace varnholt {
 
@@ -34,6 +36,7 @@ ExDialog::ExDialog(std::uint8_t& answer, QWidget* owner)
     b->setDefault(false);
   }
   Option2->setChecked(true);
+  fitCaptions();
 
   setTabOrder(OKButton, CancelButton);
   setTabOrder(CancelButton, Option1);
@@ -47,6 +50,21 @@ ExDialog::ExDialog(std::uint8_t& answer, QWidget* owner)
   // Load handler.
   if (owner) setWindowIcon(owner->windowIcon());
   Modus = 0;
+}
+
+// The window has a fixed size; a large system font would cut the bitmap
+// option's caption, so the dialog's font shrinks until every caption fits.
+void ExDialog::fitCaptions() {
+  QFont f = font();
+  const int indicator = style()->pixelMetric(QStyle::PM_ExclusiveIndicatorWidth, nullptr, Option2) +
+                        style()->pixelMetric(QStyle::PM_RadioButtonLabelSpacing, nullptr, Option2) + 4;
+  const auto fits = [&](const QFont& font) {
+    const QFontMetrics m(font);
+    return m.horizontalAdvance(Option2->text()) + indicator <= Option2->width() &&
+           m.horizontalAdvance(Option1->text()) + indicator <= Option1->width();
+  };
+  while (!fits(f) && f.pointSizeF() > 6.0) f.setPointSizeF(f.pointSizeF() - 0.5);
+  setFont(f);
 }
 
 void ExDialog::SetMode(std::uint8_t m) {

@@ -38,6 +38,8 @@ class ExDialog final : public QDialog {
   void showEvent(QShowEvent* event) override;
 
  private:
+  void fitCaptions();
+
   std::uint8_t& answer_;
 };
 

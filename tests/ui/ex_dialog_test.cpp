@@ -66,6 +66,15 @@ TEST_F(ExDialogTest, LoadsInItsDesignedState) {
   EXPECT_FALSE(dialog->CancelButton->isDefault() || dialog->CancelButton->autoDefault());
 }
 
+TEST_F(ExDialogTest, CaptionsFitTheirDesignedWidths) {
+  showIt();
+  for (QRadioButton* b : {dialog->Option1, dialog->Option2}) {
+    const int text = b->fontMetrics().horizontalAdvance(b->text());
+    EXPECT_LE(text + 16, b->width()) << b->objectName().toStdString();
+    EXPECT_LE(b->sizeHint().width(), b->width()) << b->objectName().toStdString();
+  }
+}
+
 TEST_F(ExDialogTest, SetModeSetsCaptionAndModus) {
   std::uint8_t m = 1;
   dialog->SetMode(m);
