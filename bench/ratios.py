@@ -47,13 +47,11 @@ def base_name(name):
 
 
 def load(paths):
-    """Benchmark name -> (median real time in ns, repetitions) or error text."""
-    times, errors, runs = {}, {}, {}
-    context = {}
+    """Median real time (ns), errors, repetitions and median counters by name."""
+    times, errors, runs, counters = {}, {}, {}, {}
     for path in paths:
         with open(path) as f:
             data = json.load(f)
-        context.update(data.get("context", {}))
         for b in data.get("benchmarks", []):
             name = base_name(b.get("run_name", b["name"]))
             if b.get("error_occurred"):
@@ -64,11 +62,15 @@ def load(paths):
                 if b.get("aggregate_name") == "median":
                     times[name] = ns
                     runs[name] = b.get("repetitions", 1)
+                    if "child_cpu_ms" in b:
+                        counters[name] = b["child_cpu_ms"]
             else:
                 runs.setdefault(name, 0)
                 runs[name] += 1
                 times.setdefault(name, ns)
-    return times, errors, runs, context
+                if "child_cpu_ms" in b:
+                    counters.setdefault(name, b["child_cpu_ms"])
+    return times, errors, runs, counters
 
 
 def fmt(ns):
@@ -83,10 +85,10 @@ def main(argv):
     if len(argv) < 2:
         print(__doc__.strip(), file=sys.stderr)
         return 2
-    times, errors, runs, context = load(argv[1:])
+    times, errors, runs, cpu = load(argv[1:])
     print("| Operation | Time | Baseline | Baseline time | Ratio | Aim |")
     print("|---|---:|---|---:|---:|---|")
-    missed = 0
+    missed = measured = 0
     for label, op, base_label, base, aim in ROWS:
         if op not in times and op not in errors and base not in times:
             continue  # not part of these results (for example no Qt)
@@ -98,12 +100,19 @@ def main(argv):
         ratio = times[op] / times[base]
         verdict = "met" if ratio <= aim else "**missed**"
         missed += ratio > aim
+        measured += 1
         print(f"| {label} | {fmt(times[op])} | {base_label} | {fmt(times[base])} | "
               f"{ratio:.2f}x | ≤ {aim:.1f}x: {verdict} |")
     reps = sorted(set(runs.values()))
     print()
+    print(f"{measured - missed} of {measured} measured figures meet their aim.")
     print("Times are medians of " + "/".join(str(r) for r in reps) +
           " repetitions (wall clock), operations and baselines interleaved in one run.")
+    starts = [(label, op, base) for label, op, _, base, _ in ROWS if op in cpu and base in cpu]
+    if starts:
+        print("Processor time of the started programs: " + "; ".join(
+            f"{label.lower()} {cpu[op]:.1f} ms against {cpu[base]:.1f} ms "
+            f"({cpu[op] / cpu[base]:.2f}x)" for label, op, base in starts) + ".")
     return 0
 
 

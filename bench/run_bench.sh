@@ -53,6 +53,13 @@ run() {
   }
 }
 
+# Other work on the machine disturbs the wall-clock figures, the start-up most.
+if [ -r /proc/loadavg ]; then
+  read -r load _ </proc/loadavg
+  busy=$(awk -v l="$load" -v n="$(nproc)" 'BEGIN { print (l > n / 4) ? 1 : 0 }')
+  [ "$busy" = 1 ] && echo "warning: load average $load on $(nproc) processors; figures will be noisy" >&2
+fi
+
 run varnholt_bench "$@"
 if [ -x "$build/bin/varnholt_window_bench" ]; then
   QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen} run varnholt_window_bench "$@"
