@@ -56,7 +56,7 @@ run() {
 # Other work on the machine disturbs the wall-clock figures, the start-up most.
 if [ -r /proc/loadavg ]; then
   read -r load _ </proc/loadavg
-  busy=$(awk -v l="$load" -v n="$(nproc)" 'BEGIN { print (l > n / 4) ? 1 : 0 }')
+  busy=$(awk -v l="$load" -v n="$(nproc)" 'BEGIN { print (l > n / 2) ? 1 : 0 }')
   [ "$busy" = 1 ] && echo "warning: load average $load on $(nproc) processors; figures will be noisy" >&2
 fi
 
