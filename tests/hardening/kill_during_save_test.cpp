@@ -8,8 +8,9 @@
 #include <unistd.h>
 
 #include <algorithm>
-
+#include <chrono>
 #include <random>
+#include <thread>
 
 #include "container/file_io.h"
 #include "container/pt_reader.h"
@@ -53,16 +54,31 @@ TEST(KillDuringSave, TargetIsAlwaysOneWholeContainer) {
   const fs::path target = dir / "target.pt";
   test::writeAllBytes(target, a);
 
+  using Clock = std::chrono::steady_clock;
+  const auto runToEnd = [&](const fs::path& from) {
+    const auto start = Clock::now();
+    const pid_t pid = startPtool({"copy", "--force", from.string(), target.string()});
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    return std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - start).count();
+  };
+  // How long one whole copy takes here, start-up and flush included, decides
+  // the spread of the kill delays: a slow disk or a busy machine needs longer.
+  long long wholeCopyUs = 0;
+  for (int i = 0; i < 3; ++i) wholeCopyUs = std::max(wholeCopyUs, static_cast<long long>(runToEnd(dir / "a.pt")));
+  ASSERT_EQ(readAll(target), a);
+
   std::mt19937 rng(20261206);
-  // Delays up to a little beyond a whole copy, so kills land before, during
-  // and after the write.
-  std::uniform_int_distribution<int> delayUs(0, 12000);
+  // Delays up to half again a whole copy, so kills land before, during and
+  // after the write.
+  std::uniform_int_distribution<long long> delayUs(0, wholeCopyUs + wholeCopyUs / 2);
   int sawA = 0, sawB = 0;
-  for (int round = 0; round < 200; ++round) {
+  const auto deadline = Clock::now() + std::chrono::seconds(40);
+  for (int round = 0; round < 200 && (round < 20 || Clock::now() < deadline); ++round) {
     const bool toB = round % 2 == 0;
     const pid_t pid = startPtool({"copy", "--force", (dir / (toB ? "b.pt" : "a.pt")).string(), target.string()});
     ASSERT_GT(pid, 0);
-    ::usleep(static_cast<useconds_t>(delayUs(rng)));
+    std::this_thread::sleep_for(std::chrono::microseconds(delayUs(rng)));
     ::kill(pid, SIGKILL);
     int status = 0;
     ::waitpid(pid, &status, 0);
