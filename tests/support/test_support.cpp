@@ -1,5 +1,6 @@
 #include "tests/support/test_support.h"
 
+#include <sys/statvfs.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -12,10 +13,27 @@
 
 namespace pt::test {
 
-ScratchDir::ScratchDir() {
+namespace {
+
+fs::path scratchBase(Medium medium) {
+  if (medium == Medium::Memory) {
+    constexpr unsigned long long kRoomNeeded = 256ull << 20;
+    struct statvfs vfs {};
+    const fs::path shm = "/dev/shm";
+    if (::access(shm.c_str(), W_OK | X_OK) == 0 && ::statvfs(shm.c_str(), &vfs) == 0 &&
+        static_cast<unsigned long long>(vfs.f_bavail) * vfs.f_frsize >= kRoomNeeded)
+      return shm;
+  }
+  return fs::temp_directory_path();
+}
+
+}  // namespace
+
+ScratchDir::ScratchDir(Medium medium) {
   std::random_device rd;
+  const fs::path base = scratchBase(medium);
   for (int i = 0; i < 100; ++i) {
-    fs::path p = fs::temp_directory_path() /
+    fs::path p = base /
                  ("varnholt-test-" + std::to_string(::getpid()) + "-" + std::to_string(rd()));
     if (fs::create_directory(p)) {
       path_ = p;

@@ -14,10 +14,16 @@ namespace pt::test {
 
 namespace fs = std::filesystem;
 
-// A fresh folder under the system's temporary folder, removed at the end.
+// Where a scratch folder lives. Tests that check the logic of many saves and
+// exports, not their flush to disk, may ask for memory: a disk whose flush
+// takes a long time would otherwise make them slow.
+enum class Medium { Disk, Memory };
+
+// A fresh folder under the system's temporary folder (or, for Medium::Memory,
+// under /dev/shm when that has room), removed at the end.
 class ScratchDir {
  public:
-  ScratchDir();
+  explicit ScratchDir(Medium medium = Medium::Disk);
   ~ScratchDir();
   const fs::path& path() const { return path_; }
   fs::path operator/(const std::string& name) const { return path_ / name; }

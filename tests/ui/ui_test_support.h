@@ -75,8 +75,8 @@ class WindowTest : public ::testing::Test {
   QString lastMessage() const;
   std::size_t messageCount() const;
 
-  ScratchDir files;    // containers and slot files
-  ScratchDir program;  // the program's folder, with bmp_header.bin
+  ScratchDir files{pt::test::Medium::Memory};    // containers and slot files
+  ScratchDir program{pt::test::Medium::Memory};  // the program's folder, with bmp_header.bin
   ScriptedFileDialog cd;
   ScriptedPrompt prompt;
   pt::BmpHeader header{};
