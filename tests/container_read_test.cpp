@@ -41,18 +41,6 @@ TEST(ContainerRead, RoundTripIsByteForByteWhenFlagsAreZeroOrOne) {
   }
 }
 
-TEST(ContainerRead, AllSlotsAreReadWhenNoSlotIsUsed) {
-  Bytes bytes = positionalContainer();
-  std::fill_n(bytes.begin() + kUsedFlagsOffset, kSlotCount, 0);
-  PtFile file;
-  ASSERT_TRUE(parsePtBytes(bytes, file).ok());
-  for (std::size_t i = 0; i < kSlotCount; ++i) {
-    EXPECT_EQ(file.slots[i].used, 0);
-    EXPECT_EQ(file.slots[i].palette, slice(bytes, slotOffset(i), slotOffset(i) + 1024)) << i;
-  }
-  EXPECT_EQ(serializePtFile(file), bytes);
-}
-
 // Start, pixel data and trailer offsets of every slot, as the format lays them out.
 struct SlotPlace {
   std::size_t start, pixels, trailer;
@@ -214,14 +202,6 @@ TEST(ContainerRead, SecondReadReplacesEverySlot) {
         << "slot " << i;
   }
   EXPECT_EQ(serializePtFile(f), second);
-}
-
-TEST(ContainerRead, BytesToStringKeepsEveryByte) {
-  const Bytes b = {'C', 'O', 'N', ' ', 0, 0xFF};
-  const std::string s = bytesToString(b);
-  ASSERT_EQ(s.size(), 6u);
-  EXPECT_EQ(s.substr(0, 4), "CON ");
-  EXPECT_EQ(static_cast<unsigned char>(s[5]), 0xFF);
 }
 
 }  // namespace

@@ -14,40 +14,32 @@ BmpHeader shippedHeader() { return test::shippedBmpHeader(); }
 
 Bytes field(const Bytes& b, std::size_t at) { return Bytes(b.begin() + at, b.begin() + at + 4); }
 
-TEST(SlotBitmapWriter, HighResolutionSlotHeader) {
-  const PtFile f = makeSamplePtFile();
-  const BmpHeader h = shippedHeader();
-  const Bytes out = buildSlotBitmap(f, 0, h, false);
-  ASSERT_EQ(out.size(), 66614u);
-  EXPECT_EQ(field(out, 2), (Bytes{0x36, 0x04, 0x01, 0x00}));
-  EXPECT_EQ(field(out, 18), (Bytes{0x00, 0x01, 0x00, 0x00}));
-  EXPECT_EQ(field(out, 22), (Bytes{0x00, 0xFF, 0xFF, 0xFF}));
-  EXPECT_EQ(field(out, 34), (Bytes{0x00, 0x00, 0x01, 0x00}));
-  for (std::size_t i = 0; i < 54; ++i) {
-    const bool patched = (i >= 2 && i < 6) || (i >= 18 && i < 26) || (i >= 34 && i < 38);
-    if (!patched) EXPECT_EQ(out[i], h[i]) << "header byte " << i;
-  }
-  EXPECT_TRUE(std::equal(f.slots[0].pixels.begin(), f.slots[0].pixels.end(), out.begin() + 1078));
-}
-
-TEST(SlotBitmapWriter, LowResolutionSlotsKeepAllPixelData) {
+// Size fields as the table gives them; every other header byte from the
+// template; then the palette and all 65536 bytes of pixel data.
+TEST(SlotBitmapWriter, HeaderFieldsAndPixelDataPerKindOfSlot) {
   PtFile f = makeSamplePtFile();
   f.slots[1].width = 128;
   f.slots[1].height = 128;
-  for (std::uint8_t slot : {std::uint8_t{2}, std::uint8_t{1}}) {  // height 512 and 128
-    const Bytes out = buildSlotBitmap(f, slot, shippedHeader(), false);
+  const BmpHeader h = shippedHeader();
+  const Bytes high256 = {0x00, 0x01, 0x00, 0x00}, highNeg = {0x00, 0xFF, 0xFF, 0xFF};
+  const Bytes low128 = {0x80, 0, 0, 0}, lowNeg = {0x80, 0xFF, 0xFF, 0xFF};
+  // Slot 0 high, 2 stored low (height 512), 1 low with height 128, 10 split.
+  for (std::uint8_t slot : {std::uint8_t{0}, std::uint8_t{2}, std::uint8_t{1}, std::uint8_t{10}}) {
+    const Bytes out = buildSlotBitmap(f, slot, h, false);
+    const bool low = isLowRes(f.slots[slot].height);
     ASSERT_EQ(out.size(), 66614u);
-    EXPECT_EQ(field(out, 18), (Bytes{0x80, 0, 0, 0}));
-    EXPECT_EQ(field(out, 22), (Bytes{0x80, 0xFF, 0xFF, 0xFF}));
-    EXPECT_TRUE(std::equal(f.slots[slot].pixels.begin(), f.slots[slot].pixels.end(), out.begin() + 1078));
+    EXPECT_EQ(field(out, 2), (Bytes{0x36, 0x04, 0x01, 0x00})) << int(slot);
+    EXPECT_EQ(field(out, 18), low ? low128 : high256) << int(slot);
+    EXPECT_EQ(field(out, 22), low ? lowNeg : highNeg) << int(slot);
+    EXPECT_EQ(field(out, 34), (Bytes{0x00, 0x00, 0x01, 0x00})) << int(slot);
+    for (std::size_t i = 0; i < 54; ++i) {
+      const bool patched = (i >= 2 && i < 6) || (i >= 18 && i < 26) || (i >= 34 && i < 38);
+      if (!patched) {
+        EXPECT_EQ(out[i], h[i]) << "header byte " << i;
+      }
+    }
+    EXPECT_EQ(Bytes(out.begin() + 1078, out.end()), fullPixelData(f.slots[slot])) << int(slot);
   }
-}
-
-TEST(SlotBitmapWriter, SlotTenPixelsFollowedByExtra) {
-  const PtFile f = makeSamplePtFile();
-  const Bytes out = buildSlotBitmap(f, 10, shippedHeader(), false);
-  ASSERT_EQ(out.size(), 66614u);
-  EXPECT_EQ(Bytes(out.begin() + 1078, out.end()), fullPixelData(f.slots[10]));
 }
 
 TEST(SlotBitmapWriter, PaletteIsReversedAndAlphaViewIsGrey) {
@@ -61,7 +53,9 @@ TEST(SlotBitmapWriter, PaletteIsReversedAndAlphaViewIsGrey) {
   ASSERT_EQ(normal.size(), alpha.size());
   for (std::size_t i = 0; i < normal.size(); ++i) {
     const bool colourByte = i >= 54 && i < 1078 && (i - 54) % 4 != 3;
-    if (!colourByte) EXPECT_EQ(normal[i], alpha[i]) << i;
+    if (!colourByte) {
+      EXPECT_EQ(normal[i], alpha[i]) << i;
+    }
   }
   for (std::size_t n = 0; n < 256; ++n)
     for (int k = 0; k < 4; ++k) EXPECT_EQ(alpha[54 + 4 * n + k], pal[4 * n]) << n;

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include "bitmap/slot_bitmap_writer.h"
 #include "container/sample_container.h"
 #include "exchange/check_file.h"
 #include "exchange/slot_files.h"
@@ -130,28 +129,6 @@ TEST(RawTex, LongFilesAreCutShortFilesRefused) {
   const Outcome missing = importRawTexFile(f, 5, dir / "none.tex", prompt);
   EXPECT_FALSE(missing.ok);
   EXPECT_EQ(missing.reason, std::generic_category().message(ENOENT));
-}
-
-TEST(SlotExport, WriteFailuresShowTheSystemsErrorAndKeepTheOldFile) {
-  ScratchDir dir;
-  const PtFile f = makeSamplePtFile();
-  std::filesystem::create_directory(dir / "sub.tex");
-  ScriptedPrompt prompt;
-  EXPECT_FALSE(exportRawTex(f, 0, dir / "missing" / "x.tex", prompt));
-  EXPECT_FALSE(exportBitmap(f, 0, dir / "sub.tex", test::shippedBmpHeader(), prompt));
-  ASSERT_EQ(prompt.errors.size(), 2u);
-  EXPECT_EQ(prompt.errors[0].title, "Varnholt");
-  EXPECT_EQ(prompt.errors[0].text, std::generic_category().message(ENOENT));
-  EXPECT_EQ(prompt.errors[1].text, std::generic_category().message(EISDIR));
-  EXPECT_EQ(dir.entries().size(), 1u);
-}
-
-TEST(SlotExport, BitmapExportIsTheNormalView) {
-  ScratchDir dir;
-  const PtFile f = makeSamplePtFile();
-  ScriptedPrompt prompt;
-  ASSERT_TRUE(exportBitmap(f, 12, dir / "e.bmp", test::shippedBmpHeader(), prompt));
-  EXPECT_EQ(readAll(dir / "e.bmp"), buildSlotBitmap(f, 12, test::shippedBmpHeader(), false));
 }
 
 }  // namespace

@@ -22,6 +22,7 @@ namespace pt {
 namespace {
 
 namespace fs = std::filesystem;
+using test::quotePath;
 using test::readAll;
 using test::ScratchDir;
 using test::ScriptedPrompt;
@@ -194,7 +195,6 @@ TEST(FaultInjection, ReadOnlyFileSystem) {
   }
 }
 
-std::string q(const fs::path& p) { return test::shellQuote(p.string()); }
 
 // ptool under the same faults: the operation says it did not complete.
 TEST(FaultInjection, PtoolReportsFailedWrites) {
@@ -208,10 +208,10 @@ TEST(FaultInjection, PtoolReportsFailedWrites) {
     std::string line;
   };
   const fs::path out = dir / "out.pt", tex = dir / "out.tex", bmp = dir / "out.bmp";
-  for (const Case& c : {Case{"copy --force " + q(in) + " " + q(out), out.string(), "Save not completed of " + out.string()},
-                        Case{"export --force " + q(in) + " 1 " + q(tex), tex.string(), "Slot 1 not extracted"},
-                        Case{"export --force " + q(in) + " 1 " + q(bmp), bmp.string(), "Slot 1 not extracted"},
-                        Case{"set-res --force " + q(in) + " 1 low -o " + q(out), out.string(), "Save not completed of " + out.string()}}) {
+  for (const Case& c : {Case{"copy --force " + quotePath(in) + " " + quotePath(out), out.string(), "Save not completed of " + out.string()},
+                        Case{"export --force " + quotePath(in) + " 1 " + quotePath(tex), tex.string(), "Slot 1 not extracted"},
+                        Case{"export --force " + quotePath(in) + " 1 " + quotePath(bmp), bmp.string(), "Slot 1 not extracted"},
+                        Case{"set-res --force " + quotePath(in) + " 1 low -o " + quotePath(out), out.string(), "Save not completed of " + out.string()}}) {
     test::writeAllBytes(c.target, earlierFile());
     const auto r = test::runCommand("prlimit --fsize=30000 " + ptool + " " + c.args);
     EXPECT_EQ(r.status, 1) << c.args << "\n" << r.err;
@@ -235,7 +235,7 @@ TEST(FaultInjection, FolderWithoutWritePermissionForAnOrdinaryUser) {
   fs::permissions(target, fs::perms::all, fs::perm_options::add);  // the file itself is writable
   fs::permissions(dir / "locked", fs::perms::owner_all | fs::perms::others_read | fs::perms::others_exec);
   const auto r = test::runCommand("setpriv --reuid=65534 --regid=65534 --clear-groups " +
-                                  test::shellQuote(VARNHOLT_PTOOL) + " copy --force " + q(in) + " " + q(target));
+                                  test::shellQuote(VARNHOLT_PTOOL) + " copy --force " + quotePath(in) + " " + quotePath(target));
   EXPECT_EQ(r.status, 1) << r.err;
   EXPECT_NE(r.err.find(std::generic_category().message(EACCES)), std::string::npos) << r.err;
   EXPECT_NE(r.err.find("Save not completed of " + target.string()), std::string::npos);

@@ -11,12 +11,9 @@ namespace pt {
 namespace {
 
 namespace fs = std::filesystem;
+using test::quotePath;
 using test::readAll;
-
-std::string q(const fs::path& p) { return test::shellQuote(p.string()); }
-test::RunResult ptool(const std::string& args) {
-  return test::runCommand(test::shellQuote(VARNHOLT_PTOOL) + " " + args);
-}
+using test::runPtool;
 
 class OddPaths : public ::testing::TestWithParam<std::string> {};
 
@@ -29,16 +26,16 @@ TEST_P(OddPaths, EveryCommandWorks) {
   const fs::path bmp = dir / (GetParam() + ".bmp");
   const fs::path out = dir / (GetParam() + " out.pt");
 
-  ASSERT_EQ(ptool("sample " + q(pt)).status, 0);
+  ASSERT_EQ(runPtool("sample " + quotePath(pt)).status, 0);
   EXPECT_EQ(readAll(pt), makeSampleContainer());
-  EXPECT_EQ(ptool("info " + q(pt)).out.substr(0, 12), "0 1 256 256\n");
-  ASSERT_EQ(ptool("copy " + q(pt) + " " + q(out)).status, 0);
+  EXPECT_EQ(runPtool("info " + quotePath(pt)).out.substr(0, 12), "0 1 256 256\n");
+  ASSERT_EQ(runPtool("copy " + quotePath(pt) + " " + quotePath(out)).status, 0);
   EXPECT_EQ(readAll(out), readAll(pt));
-  ASSERT_EQ(ptool("export " + q(pt) + " 1 " + q(tex)).status, 0);
-  ASSERT_EQ(ptool("export " + q(pt) + " 2 " + q(bmp)).status, 0);
-  ASSERT_EQ(ptool("import " + q(pt) + " 0 " + q(tex) + " -o " + q(out) + " --force").status, 0);
-  ASSERT_EQ(ptool("import " + q(out) + " 4 " + q(bmp) + " -o " + q(out) + " --force").status, 0);
-  ASSERT_EQ(ptool("set-res " + q(out) + " 5 high -o " + q(out) + " --force").status, 0);
+  ASSERT_EQ(runPtool("export " + quotePath(pt) + " 1 " + quotePath(tex)).status, 0);
+  ASSERT_EQ(runPtool("export " + quotePath(pt) + " 2 " + quotePath(bmp)).status, 0);
+  ASSERT_EQ(runPtool("import " + quotePath(pt) + " 0 " + quotePath(tex) + " -o " + quotePath(out) + " --force").status, 0);
+  ASSERT_EQ(runPtool("import " + quotePath(out) + " 4 " + quotePath(bmp) + " -o " + quotePath(out) + " --force").status, 0);
+  ASSERT_EQ(runPtool("set-res " + quotePath(out) + " 5 high -o " + quotePath(out) + " --force").status, 0);
 
   PtFile result, sample = makeSamplePtFile();
   ASSERT_TRUE(parsePtBytes(readAll(out), result).ok());
@@ -56,20 +53,32 @@ INSTANTIATE_TEST_SUITE_P(Names, OddPaths,
 TEST(DamagedContainers, RefusedWithTheOpenLineOrReadWhenLonger) {
   test::ScratchDir dir;
   const Bytes good = makeSampleContainer();
+  Bytes wrongMagic = good;
+  wrongMagic[0] = 'c';
+  test::writeAllBytes(dir / "wrong.pt", wrongMagic);
+  std::vector<std::pair<fs::path, std::string>> bad = {
+      {dir / "wrong.pt", ""},
+      {dir / "missing.pt", std::generic_category().message(ENOENT)},
+      {dir.path(), std::generic_category().message(EISDIR)}};
   for (std::size_t length : {std::size_t{0}, std::size_t{3}, std::size_t{4}, kHeaderSize, kFileSize - 1}) {
-    Bytes cut(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(length));
-    test::writeAllBytes(dir / "cut.pt", cut);
+    const fs::path cut = dir / ("cut" + std::to_string(length) + ".pt");
+    test::writeAllBytes(cut, Bytes(good.begin(), good.begin() + static_cast<std::ptrdiff_t>(length)));
+    bad.emplace_back(cut, length >= 4 ? "too short" : "");
+  }
+  for (const auto& [path, why] : bad) {
     for (const std::string& cmd : {std::string("info "), std::string("copy --force ")}) {
-      const auto r = ptool(cmd + q(dir / "cut.pt") + (cmd == "info " ? "" : " " + q(dir / "o.pt")));
-      EXPECT_EQ(r.status, 1) << length;
-      EXPECT_NE(r.err.find("Open failed of " + (dir / "cut.pt").string()), std::string::npos) << r.err;
+      const auto r = runPtool(cmd + quotePath(path) + (cmd == "info " ? "" : " " + quotePath(dir / "o.pt")));
+      EXPECT_EQ(r.status, 1) << path;
+      EXPECT_NE(r.err.find("Open failed of " + path.string()), std::string::npos) << r.err;
+      EXPECT_NE(r.err.find(why), std::string::npos) << r.err;
+      EXPECT_TRUE(r.out.empty()) << r.out;
       EXPECT_FALSE(fs::exists(dir / "o.pt"));
     }
   }
   Bytes longer = good;
   longer.insert(longer.end(), 100000, 0x99);
   test::writeAllBytes(dir / "long.pt", longer);
-  ASSERT_EQ(ptool("copy " + q(dir / "long.pt") + " " + q(dir / "o.pt")).status, 0);
+  ASSERT_EQ(runPtool("copy " + quotePath(dir / "long.pt") + " " + quotePath(dir / "o.pt")).status, 0);
   EXPECT_EQ(readAll(dir / "o.pt"), good);
 }
 
@@ -82,7 +91,7 @@ TEST(DamagedSlotFiles, RefusedWithTheImportLine) {
   test::writeAllBytes(dir / "text.bmp", Bytes{'h', 'e', 'l', 'l', 'o'});
   fs::create_directory(dir / "folder.bmp");
   for (const char* name : {"short.tex", "empty.bmp", "text.bmp", "folder.bmp", "missing.tex"}) {
-    const auto r = ptool("import " + q(dir / "in.pt") + " 7 " + q(dir / name) + " -o " + q(dir / "o.pt"));
+    const auto r = runPtool("import " + quotePath(dir / "in.pt") + " 7 " + quotePath(dir / name) + " -o " + quotePath(dir / "o.pt"));
     EXPECT_EQ(r.status, 1) << name;
     EXPECT_NE(r.err.find("Slot 7 not loaded with new file"), std::string::npos) << name << r.err;
     EXPECT_FALSE(fs::exists(dir / "o.pt")) << name;

@@ -94,6 +94,10 @@ std::string shellQuote(const std::string& s) {
   return out + "'";
 }
 
+std::string quotePath(const fs::path& p) { return shellQuote(p.string()); }
+
+RunResult runPtool(const std::string& args) { return runCommand(shellQuote(VARNHOLT_PTOOL) + " " + args); }
+
 RunResult runCommand(const std::string& commandLine) {
   ScratchDir dir;
   const fs::path out = dir / "out", err = dir / "err";

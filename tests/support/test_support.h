@@ -65,5 +65,8 @@ struct RunResult {
 };
 RunResult runCommand(const std::string& commandLine);
 std::string shellQuote(const std::string& s);
+std::string quotePath(const fs::path& p);
+// Runs the built ptool; args are already quoted for the shell.
+RunResult runPtool(const std::string& args);
 
 }  // namespace pt::test

@@ -34,20 +34,11 @@ class ExDialogTest : public ::testing::Test {
 };
 
 TEST_F(ExDialogTest, LoadsInItsDesignedState) {
-  EXPECT_EQ(dialog->objectName(), "ExDialog");
   EXPECT_EQ(dialog->windowTitle(), "Export as...");
   EXPECT_EQ(dialog->Modus, 0);
   EXPECT_FALSE(dialog->isModal());
-  EXPECT_EQ(dialog->OKButton->text(), "OK");
-  EXPECT_EQ(dialog->CancelButton->text(), "Cancel");
-  EXPECT_EQ(dialog->Option1->text(), "raw data (*.tex)");
-  EXPECT_EQ(dialog->Option2->text(), "windows 8-bit bitmap with alpha, 256 colours (*.bmp)");
   EXPECT_FALSE(dialog->Option1->isChecked());
   EXPECT_TRUE(dialog->Option2->isChecked());
-  EXPECT_EQ(dialog->OKButton->geometry(), QRect(24, 72, 81, 25));
-  EXPECT_EQ(dialog->CancelButton->geometry(), QRect(176, 72, 81, 25));
-  EXPECT_EQ(dialog->Option1->geometry(), QRect(8, 0, 281, 33));
-  EXPECT_EQ(dialog->Option2->geometry(), QRect(8, 32, 273, 33));
   EXPECT_EQ(dialog->windowIcon().cacheKey(), owner.windowIcon().cacheKey());
 
   showIt();

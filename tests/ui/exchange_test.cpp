@@ -110,50 +110,6 @@ TEST_F(ExchangeTest, RawExportWritesTheSlotAndLeavesTheOptionButtons) {
   expectNoDialogLeft();
 }
 
-TEST_F(ExchangeTest, ExportAsksBeforeReplacingAFile) {
-  const QString target = q(files / "there.bmp");
-  const pt::Bytes longer(100000, 0x42);
-  writeAllBytes(p(target), longer);
-  prompt.answers = {false};
-  exportAs(kBitmap, target);
-  ASSERT_EQ(prompt.questions.size(), 1u);
-  EXPECT_EQ(prompt.questions[0].title, "File");
-  EXPECT_EQ(prompt.questions[0].text, "File exists. Overwrite?");
-  EXPECT_EQ(lastMessage(), "Slot 0 not extracted");
-  EXPECT_EQ(readAll(p(target)), longer);
-
-  prompt.answers = {true};
-  exportAs(kBitmap, target);
-  EXPECT_EQ(lastMessage(), "Slot 0 extracted as " + target);
-  EXPECT_EQ(readAll(p(target)).size(), 66614u);
-
-  prompt.answers = {false};
-  exportAs(kRaw, target);
-  EXPECT_EQ(prompt.questions.size(), 3u);
-  EXPECT_EQ(lastMessage(), "Slot 0 not extracted");
-  EXPECT_EQ(readAll(p(target)).size(), 66614u);
-}
-
-TEST_F(ExchangeTest, UnusedSlotIsNotExportedAndNothingIsAsked) {
-  clickRow(3);
-  const QString target = q(files / "kept.tex");
-  writeAllBytes(p(target), pt::Bytes{9, 9});
-  exportAs(kRaw, target);
-  EXPECT_EQ(cd.shown.back().title, "Extract slot 3");
-  EXPECT_EQ(lastMessage(), "Slot 3 not extracted");
-  EXPECT_TRUE(prompt.questions.empty());
-  EXPECT_EQ(readAll(p(target)), (pt::Bytes{9, 9}));
-}
-
-TEST_F(ExchangeTest, FailedExportShowsTheSystemsDescription) {
-  const QString target = q(files / "missing folder" / "x.bmp");
-  exportAs(kBitmap, target);
-  ASSERT_EQ(prompt.errors.size(), 1u);
-  EXPECT_EQ(prompt.errors[0].title, "Varnholt");
-  EXPECT_EQ(prompt.errors[0].text, "No such file or directory");
-  EXPECT_EQ(lastMessage(), "Slot 0 not extracted");
-}
-
 TEST_F(ExchangeTest, CancelledFormatDialogShowsNoFileDialog) {
   const std::size_t dialogs = cd.shown.size(), lines = messageCount();
   const pt::Bytes preview = readAll(program / "pre.bmp");
@@ -183,14 +139,6 @@ TEST_F(ExchangeTest, CancelledFileDialogsChangeNothing) {
   EXPECT_EQ(messageCount(), lines);
   EXPECT_EQ(pt::buildRawTex(slot(0)), before);
   EXPECT_EQ(files.entries().size(), 1u);
-}
-
-TEST_F(ExchangeTest, CancelledImportStillRefreshesThePreview) {
-  form->Command4_Click();  // the alpha view is in pre.bmp
-  ASSERT_EQ(readAll(program / "pre.bmp"), pt::buildSlotBitmap(form->container(), 0, header, true));
-  importFrom(kRaw, "");
-  EXPECT_EQ(readAll(program / "pre.bmp"), pt::buildSlotBitmap(form->container(), 0, header, false));
-  EXPECT_EQ(form->Command4->text(), "View normal");
 }
 
 TEST_F(ExchangeTest, BitmapImportCopiesASlotAndRefreshesThePreview) {
@@ -272,24 +220,6 @@ TEST_F(ExchangeTest, RawImportKeepsTheSizeAndMarksTheSlotUsed) {
   EXPECT_EQ(lastMessage(), "Slot 10 loaded with " + file);
   EXPECT_EQ(pt::fullPixelData(slot(10)), pt::fullPixelData(slot(4)));
   EXPECT_TRUE(pt::isComplete(form->container()));
-}
-
-TEST_F(ExchangeTest, RefusedBitmapLeavesTheSlotAsItWas) {
-  const QString file = q(files / "not a bitmap.bmp");
-  writeAllBytes(p(file), pt::Bytes(70000, 'x'));
-  clickRow(2);
-  const pt::PtSlot before = slot(2);
-  importFrom(kBitmap, file);
-  EXPECT_EQ(lastMessage(), "Slot 2 not loaded with new file");
-  EXPECT_EQ(slot(2).palette, before.palette);
-  EXPECT_EQ(slot(2).pixels, before.pixels);
-  EXPECT_EQ(slot(2).height, before.height);
-  EXPECT_TRUE(form->lowres->isChecked());
-  EXPECT_EQ(readAll(program / "pre.bmp"), pt::buildSlotBitmap(form->container(), 2, header, false));
-
-  importFrom(kRaw, q(files / "missing.tex"));
-  EXPECT_EQ(lastMessage(), "Slot 2 not loaded with new file");
-  EXPECT_EQ(slot(2).pixels, before.pixels);
 }
 
 TEST_F(ExchangeTest, StartingExportOrImportAgainWhileTheDialogIsUpDoesNothing) {

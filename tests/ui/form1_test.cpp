@@ -7,7 +7,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
-#include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -69,56 +68,17 @@ TEST_F(Form1Test, StartUpLogsOneTimeStampedLine) {
   EXPECT_TRUE(drift <= 5 || drift >= 86395) << time.toStdString();
 }
 
-TEST_F(Form1Test, ControlsHaveTheirCaptionsTipsAndInitialState) {
+TEST_F(Form1Test, StartsWithOnlyOpenAndTheMenuUsable) {
   EXPECT_EQ(form->windowTitle(), "Brennick Varnholt");
-  EXPECT_EQ(form->objectName(), "Form1");
-  struct Expect {
-    QPushButton* button;
-    const char* name;
-    const char* caption;
-    const char* tip;
-  };
-  const Expect buttons[] = {
-      {form->cbOpen, "cbOpen", "Open PT", "Open .PT file"},
-      {form->Command1, "Command1", "Save PT", "Save the current Paint Tool file"},
-      {form->cbEx, "cbEx", "Export image", "Export the image"},
-      {form->Command2, "Command2", "Import image", "Import the image"},
-      {form->Command3, "Command3", "Set", "Set the image to the selected resolution"},
-      {form->Command4, "Command4", "View alpha",
-       "View alpha map (black is no transparency, white = full transparency on a grey scale)"},
-  };
-  for (const auto& e : buttons) {
-    EXPECT_EQ(e.button->objectName(), e.name);
-    EXPECT_EQ(e.button->text(), e.caption) << e.name;
-    EXPECT_EQ(e.button->toolTip(), e.tip) << e.name;
-    EXPECT_EQ(form->findChild<QPushButton*>(e.name), e.button);
-  }
-  EXPECT_EQ(form->Options->title(), "Options");
-  EXPECT_EQ(form->Frame1->title(), "Content");
-  EXPECT_EQ(form->frmRes->title(), "Resolution/Alpha state");
-  EXPECT_EQ(form->highres->text(), "256x256");
-  EXPECT_EQ(form->lowres->text(), "128x128");
+  EXPECT_TRUE(form->cbOpen->isEnabled());
+  expectContainerCommands(false);
+  for (QAction* a : {form->mnuOpen, form->mnuSave, form->mnuExit, form->mnuAbout})
+    EXPECT_TRUE(a->isEnabled()) << a->objectName().toStdString();
   EXPECT_FALSE(form->highres->isChecked());
   EXPECT_FALSE(form->lowres->isChecked());
   EXPECT_TRUE(form->Text1->text().isEmpty());
   EXPECT_EQ(form->lv->topLevelItemCount(), 0);
   EXPECT_TRUE(form->p1->pixmap().isNull());
-  for (const char* name : {"Options", "Text1", "Frame1", "tlog", "lv", "p1", "frmRes", "highres", "lowres"})
-    EXPECT_NE(form->findChild<QWidget*>(name), nullptr) << name;
-
-  EXPECT_TRUE(form->cbOpen->isEnabled());
-  expectContainerCommands(false);
-
-  EXPECT_EQ(form->mnuFile->title(), "File");
-  EXPECT_EQ(form->mnuHelp->title(), "Help");
-  EXPECT_EQ(form->mnuOpen->text(), "Open");
-  EXPECT_EQ(form->mnuSave->text(), "Save");
-  EXPECT_EQ(form->mnuExit->text(), "Exit");
-  EXPECT_EQ(form->mnuAbout->text(), "About");
-  for (QAction* a : {form->mnuOpen, form->mnuSave, form->mnuExit, form->mnuAbout})
-    EXPECT_TRUE(a->isEnabled()) << a->objectName().toStdString();
-  EXPECT_EQ(form->mnuOpen->objectName(), "mnuOpen");
-  EXPECT_EQ(form->mnuAbout->objectName(), "mnuAbout");
 }
 
 TEST_F(Form1Test, LayoutFollowsTheDesign) {
@@ -351,17 +311,6 @@ TEST_F(Form1Test, CancelledSaveWritesAndLogsNothing) {
   form->Command1_Click();
   EXPECT_EQ(messageCount(), before);
   EXPECT_EQ(files.entries().size(), 1u);
-}
-
-TEST_F(Form1Test, SaveFailureShowsTheSystemsDescription) {
-  openThroughDialog(writeSample("a.pt"));
-  const QString target = q(files / "no such folder" / "x.pt");
-  cd.answers = {target};
-  form->Command1_Click();
-  ASSERT_EQ(prompt.errors.size(), 1u);
-  EXPECT_EQ(prompt.errors[0].title, "Varnholt");
-  EXPECT_EQ(prompt.errors[0].text, "No such file or directory");
-  EXPECT_EQ(lastMessage(), "Save not completed of " + target);
 }
 
 TEST_F(Form1Test, AboutShowsThreeLines) {

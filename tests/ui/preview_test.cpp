@@ -122,19 +122,6 @@ TEST_F(PreviewTest, AlphaToggleSwitchesViewCaptionAndLog) {
   EXPECT_EQ(readAll(program / "pre.bmp"), pt::buildSlotBitmap(form->container(), 4, header, false));
 }
 
-TEST_F(PreviewTest, ClickingARowLeavesTheAlphaView) {
-  open();
-  form->Command4_Click();
-  ASSERT_EQ(form->Command4->text(), "View normal");
-  clickRow(6);
-  EXPECT_EQ(form->Command4->text(), "View alpha");
-  EXPECT_FALSE(form->isAlphaShown());
-  expectPictureOfSlot(6, false);
-  form->Command4_Click();
-  EXPECT_EQ(lastMessage(), "Creating alpha (transparency) indication in grey scale of slot 6");
-  expectPictureOfSlot(6, true);
-}
-
 TEST_F(PreviewTest, ResolutionSwitchChangesOnlyTheSizeAndKeepsTheRow) {
   open();
   clickRow(1);
@@ -168,24 +155,6 @@ TEST_F(PreviewTest, ResolutionSwitchChangesOnlyTheSizeAndKeepsTheRow) {
   EXPECT_EQ(high.height, 256);
   EXPECT_EQ(high.pixels, before.pixels);
   expectPictureOfSlot(1, false);
-}
-
-TEST_F(PreviewTest, ResolutionSwitchShowsTheNormalViewAndKeepsTheToggle) {
-  open();
-  clickRow(2);
-  form->Command4_Click();
-  ASSERT_TRUE(form->isAlphaShown());
-  form->highres->click();
-  form->Command3_Click();
-  EXPECT_EQ(lastMessage(), "Set slot 2 to new resolution");
-  EXPECT_EQ(form->container().slots[2].height, 256);
-  EXPECT_EQ(form->Command4->text(), "View normal");
-  EXPECT_TRUE(form->isAlphaShown());
-  expectPictureOfSlot(2, false);
-  // The next press shows the normal view again and returns to the normal state.
-  form->Command4_Click();
-  EXPECT_EQ(lastMessage(), "Creating preview of slot 2");
-  EXPECT_EQ(form->Command4->text(), "View alpha");
 }
 
 // An installed program's folder may not be writable: previews go to the
