@@ -18,7 +18,8 @@ ensure_packages() {
   apt-get install -y -qq --no-install-recommends "${missing[@]}"
 }
 
-BUILD_PACKAGES=(g++ cmake ninja-build qt6-base-dev libgl-dev fonts-dejavu-core
+BUILD_PACKAGES=(g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev fonts-dejavu-core
+                libspng-dev libimagequant-dev libcli11-dev nlohmann-json3-dev
                 libgtest-dev libbenchmark-dev)
 TEST_PACKAGES=("${BUILD_PACKAGES[@]}" clang-14 libclang-rt-14-dev xvfb xauth imagemagick
                python3 python3-pil util-linux)
