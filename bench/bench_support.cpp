@@ -95,11 +95,9 @@ fs::path programDir() {
 }
 
 BmpHeader shippedBmpHeader() {
-  BmpHeader header{};
-  std::string error;
-  if (!loadBmpHeader(programDir() / kBmpHeaderFileName, header, error))
-    throw std::runtime_error(error);
-  return header;
+  auto header = loadBmpHeader(programDir() / kBmpHeaderFileName);
+  if (!header) throw std::runtime_error(describe(header.error()));
+  return *header;
 }
 
 }  // namespace pt::bench

@@ -51,8 +51,8 @@ struct Workspace {
 
   Workspace() {
     writeWholeFile(container, makeSampleContainer());
-    if (auto err = writeSlotBitmap(sample, kSlot, preview, header, false))
-      throw std::runtime_error("cannot write the preview: " + err->description);
+    if (auto written = writeSlotBitmap(sample, kSlot, preview, header, false); !written)
+      throw std::runtime_error("cannot write the preview: " + describe(written.error()));
   }
 };
 
@@ -93,8 +93,9 @@ std::string checkPicture(const QPixmap& pixmap) {
 void previewOperation(benchmark::State& state) {
   QPixmap pixmap;
   for (auto _ : state) {
-    if (auto err = writeSlotBitmap(ws->sample, kSlot, ws->preview, ws->header, false)) {
-      state.SkipWithError(("writeSlotBitmap failed: " + err->description).c_str());
+    if (auto written = writeSlotBitmap(ws->sample, kSlot, ws->preview, ws->header, false);
+        !written) {
+      state.SkipWithError(("writeSlotBitmap failed: " + describe(written.error())).c_str());
       break;
     }
     if (!loadPicture(ws->preview, pixmap)) {

@@ -19,11 +19,11 @@ struct Header {
 };
 
 // Reads [offset, offset + out.size()) and reports how much the file had.
-std::optional<IoError> readPart(ByteSource& source, std::uint64_t offset, Bytes& out) {
-  std::size_t got = 0;
-  if (auto err = source.readAt(offset, out, got)) return err;
-  out.resize(got);
-  return std::nullopt;
+Status readPart(ByteSource& source, std::uint64_t offset, Bytes& out) {
+  auto got = source.readAt(offset, out);
+  if (!got) return got.error();
+  out.resize(*got);
+  return Status::success();
 }
 
 }  // namespace
@@ -32,7 +32,7 @@ Outcome importBitmapFrom(ByteSource& source, PtSlot& slot, std::uint8_t index) {
   using namespace bmp;
   const std::uint64_t fileSize = source.size();
   Bytes head(kTemplateSize);
-  if (auto err = readPart(source, 0, head)) return Outcome::refused(err->description);
+  if (auto read = readPart(source, 0, head); !read) return Outcome::refused(describe(read.error()));
   const Header h{head};
   const auto endsEarly = [] { return Outcome::refused("the file ends inside the bitmap header"); };
 
@@ -75,9 +75,11 @@ Outcome importBitmapFrom(ByteSource& source, PtSlot& slot, std::uint8_t index) {
                             " lies outside the file or inside its header");
 
   Bytes filePalette(kPaletteSize);
-  if (auto err = readPart(source, paletteAt, filePalette)) return Outcome::refused(err->description);
+  if (auto read = readPart(source, paletteAt, filePalette); !read)
+    return Outcome::refused(describe(read.error()));
   Bytes filePixels(kPixelDataSize);
-  if (auto err = readPart(source, pixelsAt, filePixels)) return Outcome::refused(err->description);
+  if (auto read = readPart(source, pixelsAt, filePixels); !read)
+    return Outcome::refused(describe(read.error()));
 
   // Entries are blue, green, red, alpha in the file and alpha, red, green,
   // blue in the slot.
@@ -112,7 +114,7 @@ Outcome importBitmapFile(PtFile& file, std::uint8_t slot, const std::filesystem:
                          UserPrompt& prompt) {
   if (!checkFile(path, 1, prompt)) return Outcome::refused("not confirmed");
   FileSource source;
-  if (auto err = source.open(path)) return Outcome::refused(err->description);
+  if (auto opened = source.open(path); !opened) return Outcome::refused(describe(opened.error()));
   return importBitmapFrom(source, file.slots[slot], slot);
 }
 

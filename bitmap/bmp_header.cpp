@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "bitmap/le_bytes.h"
-#include "container/file_io.h"
+#include "common/file_io.h"
 
 namespace pt {
 
@@ -18,27 +18,22 @@ std::optional<std::string> checkBmpHeader(const BmpHeader& h) {
   return std::nullopt;
 }
 
-bool loadBmpHeader(const std::filesystem::path& path, BmpHeader& header, std::string& error) {
-  Bytes bytes;
-  std::uint64_t size = 0;
+Result<BmpHeader> loadBmpHeader(const std::filesystem::path& path) {
   const std::string name = path.string();
-  if (auto err = readFileHead(path, bmp::kTemplateSize, bytes, size)) {
-    error = err->description + ": " + name;
-    return false;
+  auto bytes = readFileHead(path, bmp::kTemplateSize);
+  if (!bytes) {
+    Error error = bytes.error();
+    error.detail = describe(error) + ": " + name;
+    return error;
   }
-  if (bytes.size() < bmp::kTemplateSize) {
-    error = name + " is too short: it has " + std::to_string(bytes.size()) + " bytes, " +
-            std::to_string(bmp::kTemplateSize) + " are needed.";
-    return false;
-  }
+  if (bytes->size() < bmp::kTemplateSize)
+    return Error{ErrorKind::Invalid,
+                 name + " is too short: it has " + std::to_string(bytes->size()) + " bytes, " +
+                     std::to_string(bmp::kTemplateSize) + " are needed.", 0};
   BmpHeader loaded{};
-  std::copy_n(bytes.begin(), bmp::kTemplateSize, loaded.begin());
-  if (auto why = checkBmpHeader(loaded)) {
-    error = name + " " + *why + ".";
-    return false;
-  }
-  header = loaded;
-  return true;
+  std::copy_n(bytes->begin(), bmp::kTemplateSize, loaded.begin());
+  if (auto why = checkBmpHeader(loaded)) return Error{ErrorKind::Invalid, name + " " + *why + ".", 0};
+  return loaded;
 }
 
 }  // namespace pt

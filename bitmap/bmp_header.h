@@ -3,6 +3,8 @@
 #include <array>
 #include <filesystem>
 #include <optional>
+
+#include "common/error.h"
 #include <string>
 
 #include "bitmap/bmp_layout.h"
@@ -13,9 +15,8 @@ using BmpHeader = std::array<std::uint8_t, bmp::kTemplateSize>;
 
 inline constexpr const char* kBmpHeaderFileName = "bmp_header.bin";
 
-// Loads the template; on failure returns false and sets `error` to a
-// description fit for a message box.
-bool loadBmpHeader(const std::filesystem::path& path, BmpHeader& header, std::string& error);
+// Loads the template; a refusal's detail is fit for a message box.
+Result<BmpHeader> loadBmpHeader(const std::filesystem::path& path);
 
 // Why a template cannot start an uncompressed 8-bit bitmap with its palette
 // at 54 and pixels at 1078, or nullopt when it can.

@@ -32,9 +32,8 @@ Bytes buildSlotBitmap(const PtFile& file, std::uint8_t slot, const BmpHeader& he
   return out;
 }
 
-std::optional<IoError> writeSlotBitmap(const PtFile& file, std::uint8_t slot,
-                                       const std::filesystem::path& path, const BmpHeader& header,
-                                       bool alphaView) {
+Status writeSlotBitmap(const PtFile& file, std::uint8_t slot, const std::filesystem::path& path,
+                       const BmpHeader& header, bool alphaView) {
   return safeWriteFile(path, buildSlotBitmap(file, slot, header, alphaView), Durability::Scratch);
 }
 

@@ -4,7 +4,7 @@
 #include <optional>
 
 #include "bitmap/bmp_header.h"
-#include "container/file_io.h"
+#include "common/file_io.h"
 #include "container/pt_file.h"
 
 namespace pt {
@@ -18,8 +18,7 @@ Bytes buildSlotBitmap(const PtFile& file, std::uint8_t slot, const BmpHeader& he
 // preview, which is written anew before every show: it is not flushed to disk
 // (a flush costs milliseconds per click and buys nothing for a file nobody
 // keeps); exports go through exportBitmapFile, which flushes.
-std::optional<IoError> writeSlotBitmap(const PtFile& file, std::uint8_t slot,
-                                       const std::filesystem::path& path, const BmpHeader& header,
-                                       bool alphaView);
+Status writeSlotBitmap(const PtFile& file, std::uint8_t slot, const std::filesystem::path& path,
+                       const BmpHeader& header, bool alphaView);
 
 }  // namespace pt

@@ -12,7 +12,7 @@
 #include "bitmap/bitmap_import.h"
 #include "bitmap/bmp_header.h"
 #include "cli/cli_prompt.h"
-#include "container/file_io.h"
+#include "common/file_io.h"
 #include "container/pt_reader.h"
 #include "container/pt_writer.h"
 #include "container/sample_container.h"
@@ -67,9 +67,12 @@ fs::path programFolder() {
 }
 
 bool loadHeaderBesideProgram(BmpHeader& header) {
-  std::string error;
-  if (loadBmpHeader(programFolder() / kBmpHeaderFileName, header, error)) return true;
-  std::cerr << "Varnholt: " << error << "\nBitmap work needs " << kBmpHeaderFileName
+  auto loaded = loadBmpHeader(programFolder() / kBmpHeaderFileName);
+  if (loaded) {
+    header = *loaded;
+    return true;
+  }
+  std::cerr << "Varnholt: " << describe(loaded.error()) << "\nBitmap work needs " << kBmpHeaderFileName
             << " beside the program.\n";
   return false;
 }

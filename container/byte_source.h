@@ -6,7 +6,7 @@
 #include <optional>
 #include <span>
 
-#include "container/file_io.h"
+#include "common/file_io.h"
 
 namespace pt {
 
@@ -15,19 +15,17 @@ class ByteSource {
   virtual ~ByteSource() = default;
   virtual std::uint64_t size() const = 0;
   // Fills out from offset; got < out.size() only at the end of the data.
-  virtual std::optional<IoError> readAt(std::uint64_t offset, std::span<std::uint8_t> out,
-                                        std::size_t& got) = 0;
+  virtual Result<std::size_t> readAt(std::uint64_t offset, std::span<std::uint8_t> out) = 0;
 };
 
 class MemorySource final : public ByteSource {
  public:
   explicit MemorySource(std::span<const std::uint8_t> data) : data_(data) {}
   std::uint64_t size() const override { return data_.size(); }
-  std::optional<IoError> readAt(std::uint64_t offset, std::span<std::uint8_t> out,
-                                std::size_t& got) override {
-    got = offset >= data_.size() ? 0 : std::min<std::uint64_t>(out.size(), data_.size() - offset);
+  Result<std::size_t> readAt(std::uint64_t offset, std::span<std::uint8_t> out) override {
+    const std::size_t got = offset >= data_.size() ? 0 : std::min<std::uint64_t>(out.size(), data_.size() - offset);
     if (got) std::memcpy(out.data(), data_.data() + offset, got);
-    return std::nullopt;
+    return got;
   }
 
  private:
@@ -36,11 +34,10 @@ class MemorySource final : public ByteSource {
 
 class FileSource final : public ByteSource {
  public:
-  std::optional<IoError> open(const std::filesystem::path& path) { return reader_.open(path); }
+  Status open(const std::filesystem::path& path) { return reader_.open(path); }
   std::uint64_t size() const override { return reader_.size(); }
-  std::optional<IoError> readAt(std::uint64_t offset, std::span<std::uint8_t> out,
-                                std::size_t& got) override {
-    return reader_.readAt(offset, out, got);
+  Result<std::size_t> readAt(std::uint64_t offset, std::span<std::uint8_t> out) override {
+    return reader_.readAt(offset, out);
   }
 
  private:

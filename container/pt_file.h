@@ -4,11 +4,10 @@
 #include <cstdint>
 #include <vector>
 
+#include "common/bytes.h"
 #include "container/pt_layout.h"
 
 namespace pt {
-
-using Bytes = std::vector<std::uint8_t>;
 
 struct PtSlot {
   std::uint8_t used = 0;      // 1 = holds a texture

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "container/byte_cursor.h"
-#include "container/file_io.h"
+#include "common/file_io.h"
 
 namespace pt {
 
@@ -89,16 +89,17 @@ ReadResult parsePtBytes(std::span<const std::uint8_t> bytes, PtFile& out) {
 
 ReadResult loadPtFile(const std::filesystem::path& path, PtFile& out) {
   FileReader reader;
-  if (auto err = reader.open(path)) return {ReadStatus::IoFailure, err->description};
-  std::size_t got = 0;
+  if (auto opened = reader.open(path); !opened)
+    return {ReadStatus::IoFailure, describe(opened.error())};
   if (reader.size() >= kFileSize) {
     // The usual case: read the file straight into the container's arrays, in
     // one pass over the bytes.
     PtFile file;
     FlagBlock flags{};
     const auto parts = layoutParts(file, flags);
-    if (auto err = reader.readAt(0, parts, got)) return {ReadStatus::IoFailure, err->description};
-    if (got == kFileSize) {
+    auto got = reader.readAt(0, parts);
+    if (!got) return {ReadStatus::IoFailure, describe(got.error())};
+    if (*got == kFileSize) {
       if (!hasMagic(file.headerBlock)) return {ReadStatus::WrongMagic, {}};
       decodeFlags(file, flags);
       out = std::move(file);
@@ -107,8 +108,9 @@ ReadResult loadPtFile(const std::filesystem::path& path, PtFile& out) {
     // The file became shorter since it was opened: judge what it holds now.
   }
   Bytes bytes(std::min<std::uint64_t>(reader.size(), kFileSize));
-  if (auto err = reader.readAt(0, bytes, got)) return {ReadStatus::IoFailure, err->description};
-  bytes.resize(got);
+  auto got = reader.readAt(0, bytes);
+  if (!got) return {ReadStatus::IoFailure, describe(got.error())};
+  bytes.resize(*got);
   return parsePtBytes(bytes, out);
 }
 

@@ -1,6 +1,6 @@
 #include "container/pt_writer.h"
 
-#include "container/file_io.h"
+#include "common/file_io.h"
 
 namespace pt {
 
@@ -37,8 +37,8 @@ WriteStatus savePtFile(const PtFile& file, const std::filesystem::path& path, Us
   if (fileExists(path) && !prompt.askYesNo(kOverwriteTitle, kOverwriteQuestion))
     return WriteStatus::Declined;
   const Bytes bytes = serializePtFile(file);
-  if (auto err = safeWriteFile(path, bytes)) {
-    prompt.showError(kAppTitle, err->description);
+  if (auto written = safeWriteFile(path, bytes); !written) {
+    prompt.showError(kAppTitle, describe(written.error()));
     return WriteStatus::IoFailure;
   }
   return WriteStatus::Ok;

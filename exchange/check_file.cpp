@@ -1,6 +1,6 @@
 #include "exchange/check_file.h"
 
-#include "container/file_io.h"
+#include "common/file_io.h"
 #include "container/pt_writer.h"
 
 namespace pt {

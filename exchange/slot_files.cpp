@@ -1,7 +1,7 @@
 #include "exchange/slot_files.h"
 
 #include "bitmap/slot_bitmap_writer.h"
-#include "container/file_io.h"
+#include "common/file_io.h"
 #include "exchange/check_file.h"
 
 namespace pt {
@@ -14,9 +14,9 @@ Outcome notUsed(std::uint8_t slot) {
 
 Outcome writeChecked(const std::filesystem::path& path, const Bytes& bytes, UserPrompt& prompt) {
   if (!checkFile(path, 0, prompt)) return Outcome::refused("the existing file was kept");
-  if (auto err = safeWriteFile(path, bytes)) {
-    prompt.showError(kAppTitle, err->description);
-    return Outcome::refused(err->description);
+  if (auto written = safeWriteFile(path, bytes); !written) {
+    prompt.showError(kAppTitle, describe(written.error()));
+    return Outcome::refused(describe(written.error()));
   }
   return Outcome::success();
 }
@@ -45,8 +45,9 @@ Outcome exportBitmapFile(const PtFile& file, std::uint8_t slot, const std::files
 Outcome importRawTexFrom(ByteSource& source, PtSlot& slot, std::uint8_t index) {
   const std::size_t firstPart = pixelsLength(index);
   Bytes data(kPaletteSize + firstPart + extraLength(index));
-  std::size_t got = 0;
-  if (auto err = source.readAt(0, data, got)) return Outcome::refused(err->description);
+  auto read = source.readAt(0, data);
+  if (!read) return Outcome::refused(describe(read.error()));
+  const std::size_t got = *read;
   if (got < data.size())
     return Outcome::refused("the file is too short for a raw texture: it has " +
                             std::to_string(got) + " bytes, " + std::to_string(data.size()) +
@@ -63,7 +64,7 @@ Outcome importRawTexFile(PtFile& file, std::uint8_t slot, const std::filesystem:
                          UserPrompt& prompt) {
   if (!checkFile(path, 1, prompt)) return Outcome::refused("not confirmed");
   FileSource source;
-  if (auto err = source.open(path)) return Outcome::refused(err->description);
+  if (auto opened = source.open(path); !opened) return Outcome::refused(describe(opened.error()));
   return importRawTexFrom(source, file.slots[slot], slot);
 }
 

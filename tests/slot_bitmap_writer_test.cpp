@@ -66,29 +66,30 @@ TEST(SlotBitmapWriter, UnusedSlotIsWrittenAndLongerFileReplaced) {
   const PtFile f = makeSamplePtFile();
   ASSERT_EQ(f.slots[3].used, 0);
   test::writeAllBytes(dir / "pre.bmp", Bytes(200000, 0xCC));
-  ASSERT_FALSE(writeSlotBitmap(f, 3, dir / "pre.bmp", shippedHeader(), false));
+  ASSERT_TRUE(writeSlotBitmap(f, 3, dir / "pre.bmp", shippedHeader(), false).ok());
   EXPECT_EQ(test::readAll(dir / "pre.bmp"), buildSlotBitmap(f, 3, shippedHeader(), false));
 }
 
 TEST(BmpHeaderTemplate, RefusesShortAndInvalidTemplates) {
   ScratchDir dir;
-  BmpHeader h{};
-  std::string error;
-  EXPECT_FALSE(loadBmpHeader(dir / "missing.bin", h, error));
-  EXPECT_NE(error.find(std::generic_category().message(ENOENT)), std::string::npos);
+  auto missing = loadBmpHeader(dir / "missing.bin");
+  ASSERT_FALSE(missing.ok());
+  EXPECT_NE(describe(missing.error()).find(std::generic_category().message(ENOENT)), std::string::npos);
   const BmpHeader good = shippedHeader();
   test::writeAllBytes(dir / "short.bin", Bytes(good.begin(), good.begin() + 53));
-  EXPECT_FALSE(loadBmpHeader(dir / "short.bin", h, error));
-  EXPECT_NE(error.find("too short"), std::string::npos);
+  auto cut = loadBmpHeader(dir / "short.bin");
+  ASSERT_FALSE(cut.ok());
+  EXPECT_NE(describe(cut.error()).find("too short"), std::string::npos);
   Bytes bad(good.begin(), good.end());
   bad[28] = 24;
   test::writeAllBytes(dir / "bad.bin", bad);
-  EXPECT_FALSE(loadBmpHeader(dir / "bad.bin", h, error));
+  EXPECT_FALSE(loadBmpHeader(dir / "bad.bin").ok());
   Bytes longer(good.begin(), good.end());
   longer.push_back(0);
   test::writeAllBytes(dir / "long.bin", longer);
-  EXPECT_TRUE(loadBmpHeader(dir / "long.bin", h, error)) << error;
-  EXPECT_EQ(h, good);
+  auto longOne = loadBmpHeader(dir / "long.bin");
+  ASSERT_TRUE(longOne.ok());
+  EXPECT_EQ(*longOne, good);
 }
 
 // Reads an exported bitmap with Pillow and prints size and a few palette indices.
@@ -97,7 +98,7 @@ TEST(SlotBitmapWriter, SecondReaderSeesSizeAndPaletteIndices) {
   const PtFile f = makeSamplePtFile();
   for (std::uint8_t slot : {std::uint8_t{1}, std::uint8_t{2}, std::uint8_t{10}}) {
     const auto path = dir / ("s" + std::to_string(slot) + ".bmp");
-    ASSERT_FALSE(writeSlotBitmap(f, slot, path, shippedHeader(), false));
+    ASSERT_TRUE(writeSlotBitmap(f, slot, path, shippedHeader(), false).ok());
     const auto r = test::runCommand(
         "/usr/bin/python3 -c \"import sys; from PIL import Image; im=Image.open(sys.argv[1]); "
         "print(im.mode, im.size[0], im.size[1], im.getpixel((0,0)), im.getpixel((5,3)), "

@@ -14,19 +14,19 @@ PreviewFile::PreviewFile(const QString& programFolder)
 std::optional<QString> PreviewFile::write(const pt::PtFile& file, std::uint8_t slot,
                                           const pt::BmpHeader& header, bool alphaView,
                                           QString& moved) {
-  auto err = pt::writeSlotBitmap(file, slot, toPath(path_), header, alphaView);
-  if (err && !moved_) {
+  auto written = pt::writeSlotBitmap(file, slot, toPath(path_), header, alphaView);
+  if (!written && !moved_) {
     const QString cache = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
     if (!cache.isEmpty() && QDir().mkpath(cache)) {
       moved_ = true;
       const QString first = path_;
       path_ = QDir(cache).filePath(kPreviewFileName);
-      moved = "Cannot write the preview " + first + " (" + QString::fromStdString(err->description) +
+      moved = "Cannot write the preview " + first + " (" + QString::fromStdString(pt::describe(written.error())) +
               "); previews go to " + path_;
-      err = pt::writeSlotBitmap(file, slot, toPath(path_), header, alphaView);
+      written = pt::writeSlotBitmap(file, slot, toPath(path_), header, alphaView);
     }
   }
-  if (err) return QString::fromStdString(err->description);
+  if (!written) return QString::fromStdString(pt::describe(written.error()));
   return std::nullopt;
 }
 

@@ -8,14 +8,13 @@ namespace varnholt {
 
 std::optional<pt::BmpHeader> loadProgramHeader(const QString& programFolder,
                                                pt::UserPrompt& prompt) {
-  pt::BmpHeader header{};
-  std::string error;
   const QString path = QDir(programFolder).filePath(pt::kBmpHeaderFileName);
-  if (!pt::loadBmpHeader(toPath(path), header, error)) {
-    prompt.showError(pt::kAppTitle, error);
+  auto header = pt::loadBmpHeader(toPath(path));
+  if (!header) {
+    prompt.showError(pt::kAppTitle, pt::describe(header.error()));
     return std::nullopt;
   }
-  return header;
+  return *header;
 }
 
 }  // namespace varnholt

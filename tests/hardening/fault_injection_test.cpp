@@ -12,7 +12,7 @@
 #include <functional>
 
 #include "bitmap/slot_bitmap_writer.h"
-#include "container/file_io.h"
+#include "common/file_io.h"
 #include "container/pt_writer.h"
 #include "container/sample_container.h"
 #include "exchange/slot_files.h"
@@ -66,8 +66,8 @@ std::vector<WritePath> writePaths() {
        }},
       {"preview", 66614,
        [](const fs::path& p) {
-         auto err = writeSlotBitmap(sample, 0, p, test::shippedBmpHeader(), true);
-         return err ? err->code : 0;
+         auto written = writeSlotBitmap(sample, 0, p, test::shippedBmpHeader(), true);
+         return written ? 0 : written.error().code;
        }},
   };
 }

@@ -12,7 +12,7 @@
 #include <random>
 #include <thread>
 
-#include "container/file_io.h"
+#include "common/file_io.h"
 #include "container/pt_reader.h"
 #include "container/pt_writer.h"
 #include "container/sample_container.h"

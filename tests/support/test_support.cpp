@@ -58,7 +58,9 @@ std::vector<std::string> ScratchDir::entries() const {
 BmpHeader shippedBmpHeader() {
   BmpHeader h{};
   std::string error;
-  if (!loadBmpHeader(VARNHOLT_BMP_HEADER, h, error)) throw std::runtime_error(error);
+  auto loaded = loadBmpHeader(VARNHOLT_BMP_HEADER);
+  if (!loaded) throw std::runtime_error(describe(loaded.error()));
+  h = *loaded;
   return h;
 }
 

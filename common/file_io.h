@@ -6,16 +6,10 @@
 #include <span>
 #include <string>
 
-#include "container/pt_file.h"
+#include "common/bytes.h"
+#include "common/error.h"
 
 namespace pt {
-
-struct IoError {
-  int code = 0;             // errno value, 0 for errors of our own
-  std::string description;  // the operating system's description
-};
-
-IoError ioErrorFromErrno(int code);
 
 // A file opened for reading at explicit offsets; closed when destroyed.
 class FileReader {
@@ -25,24 +19,21 @@ class FileReader {
   FileReader& operator=(const FileReader&) = delete;
   ~FileReader();
 
-  std::optional<IoError> open(const std::filesystem::path& path);
+  Status open(const std::filesystem::path& path);
   std::uint64_t size() const { return size_; }
   // Reads up to out.size() bytes at offset; fewer only at the end of the file.
-  std::optional<IoError> readAt(std::uint64_t offset, std::span<std::uint8_t> out,
-                                std::size_t& got);
+  Result<std::size_t> readAt(std::uint64_t offset, std::span<std::uint8_t> out);
   // The same for consecutive bytes that go to several buffers, filled in
   // order, in as few system calls as the kernel allows.
-  std::optional<IoError> readAt(std::uint64_t offset,
-                                std::span<const std::span<std::uint8_t>> parts, std::size_t& got);
+  Result<std::size_t> readAt(std::uint64_t offset, std::span<const std::span<std::uint8_t>> parts);
 
  private:
   int fd_ = -1;
   std::uint64_t size_ = 0;
 };
 
-// Reads at most maxBytes from the start of the file. fileSize gets the full size.
-std::optional<IoError> readFileHead(const std::filesystem::path& path, std::size_t maxBytes,
-                                    Bytes& out, std::uint64_t& fileSize);
+// Reads at most maxBytes from the start of the file.
+Result<Bytes> readFileHead(const std::filesystem::path& path, std::size_t maxBytes);
 
 // True when something other than a folder exists at the path, whether or not
 // it can be read (a symbolic link counts by what it points to).
@@ -60,9 +51,9 @@ enum class Durability {
 // earlier file is untouched and the temporary file is removed. A symbolic link
 // is followed: the file it points to is replaced. An existing target keeps its
 // permission bits.
-std::optional<IoError> safeWriteFile(const std::filesystem::path& target,
-                                     std::span<const std::uint8_t> data,
-                                     Durability durability = Durability::Flushed);
+Status safeWriteFile(const std::filesystem::path& target,
+                     std::span<const std::uint8_t> data,
+                     Durability durability = Durability::Flushed);
 
 // Prefix of the temporary files safeWriteFile makes, for tests that check
 // nothing is left behind.

@@ -1,4 +1,4 @@
-#include "container/file_io.h"
+#include "common/file_io.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -17,58 +17,52 @@ namespace pt {
 
 namespace fs = std::filesystem;
 
-IoError ioErrorFromErrno(int code) {
-  return IoError{code, std::generic_category().message(code)};
-}
-
 FileReader::~FileReader() {
   if (fd_ >= 0) ::close(fd_);
 }
 
-std::optional<IoError> FileReader::open(const fs::path& path) {
+Status FileReader::open(const fs::path& path) {
   if (fd_ >= 0) {
     ::close(fd_);
     fd_ = -1;
   }
   // Non-blocking, so that a named pipe cannot hang the open.
   int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (fd < 0) return ioErrorFromErrno(errno);
+  if (fd < 0) return errnoError(errno);
   struct stat st {};
   if (::fstat(fd, &st) != 0) {
     int e = errno;
     ::close(fd);
-    return ioErrorFromErrno(e);
+    return errnoError(e);
   }
   if (!S_ISREG(st.st_mode)) {
     ::close(fd);
-    if (S_ISDIR(st.st_mode)) return ioErrorFromErrno(EISDIR);
-    return IoError{0, "Not a regular file"};
+    if (S_ISDIR(st.st_mode)) return errnoError(EISDIR);
+    return Error{ErrorKind::NotAFile, "Not a regular file", 0};
   }
   fd_ = fd;
   size_ = static_cast<std::uint64_t>(st.st_size);
-  return std::nullopt;
+  return Status::success();
 }
 
-std::optional<IoError> FileReader::readAt(std::uint64_t offset, std::span<std::uint8_t> out,
-                                          std::size_t& got) {
-  got = 0;
+Result<std::size_t> FileReader::readAt(std::uint64_t offset, std::span<std::uint8_t> out) {
+  std::size_t got = 0;
   while (got < out.size()) {
     ssize_t n = ::pread(fd_, out.data() + got, out.size() - got,
                         static_cast<off_t>(offset + got));
     if (n < 0) {
       if (errno == EINTR) continue;
-      return ioErrorFromErrno(errno);
+      return errnoError(errno);
     }
     if (n == 0) break;
     got += static_cast<std::size_t>(n);
   }
-  return std::nullopt;
+  return got;
 }
 
-std::optional<IoError> FileReader::readAt(std::uint64_t offset,
-                                          std::span<const std::span<std::uint8_t>> parts,
-                                          std::size_t& got) {
-  got = 0;
+Result<std::size_t> FileReader::readAt(std::uint64_t offset,
+                                       std::span<const std::span<std::uint8_t>> parts) {
+  std::size_t got = 0;
   std::vector<iovec> iov;
   iov.reserve(parts.size());
   for (const auto& part : parts)
@@ -79,7 +73,7 @@ std::optional<IoError> FileReader::readAt(std::uint64_t offset,
     const ssize_t n = ::preadv(fd_, iov.data() + first, count, static_cast<off_t>(offset + got));
     if (n < 0) {
       if (errno == EINTR) continue;
-      return ioErrorFromErrno(errno);
+      return errnoError(errno);
     }
     if (n == 0) break;
     got += static_cast<std::size_t>(n);
@@ -91,19 +85,17 @@ std::optional<IoError> FileReader::readAt(std::uint64_t offset,
       iov[first].iov_len -= left;
     }
   }
-  return std::nullopt;
+  return got;
 }
 
-std::optional<IoError> readFileHead(const fs::path& path, std::size_t maxBytes, Bytes& out,
-                                    std::uint64_t& fileSize) {
+Result<Bytes> readFileHead(const fs::path& path, std::size_t maxBytes) {
   FileReader reader;
-  if (auto err = reader.open(path)) return err;
-  fileSize = reader.size();
-  out.assign(std::min<std::uint64_t>(maxBytes, fileSize), 0);
-  std::size_t got = 0;
-  if (auto err = reader.readAt(0, out, got)) return err;
-  out.resize(got);
-  return std::nullopt;
+  if (auto opened = reader.open(path); !opened) return opened.error();
+  Bytes out(std::min<std::uint64_t>(maxBytes, reader.size()));
+  auto got = reader.readAt(0, out);
+  if (!got) return got.error();
+  out.resize(*got);
+  return out;
 }
 
 bool fileExists(const fs::path& path) {
@@ -126,18 +118,18 @@ fs::path resolveLinks(fs::path path) {
   return path;
 }
 
-std::optional<IoError> writeAll(int fd, std::span<const std::uint8_t> data) {
+Status writeAll(int fd, std::span<const std::uint8_t> data) {
   std::size_t done = 0;
   while (done < data.size()) {
     ssize_t n = ::write(fd, data.data() + done, data.size() - done);
     if (n < 0) {
       if (errno == EINTR) continue;
-      return ioErrorFromErrno(errno);
+      return errnoError(errno);
     }
-    if (n == 0) return ioErrorFromErrno(ENOSPC);
+    if (n == 0) return errnoError(ENOSPC);
     done += static_cast<std::size_t>(n);
   }
-  return std::nullopt;
+  return Status::success();
 }
 
 int createTemp(const fs::path& dir, const std::string& name, fs::path& tempPath) {
@@ -156,28 +148,28 @@ int createTemp(const fs::path& dir, const std::string& name, fs::path& tempPath)
 
 }  // namespace
 
-std::optional<IoError> safeWriteFile(const fs::path& requested,
-                                     std::span<const std::uint8_t> data, Durability durability) {
+Status safeWriteFile(const fs::path& requested, std::span<const std::uint8_t> data,
+                     Durability durability) {
   const fs::path target = resolveLinks(requested);
   struct stat targetStat {};
   const bool targetExists = ::stat(target.c_str(), &targetStat) == 0;
-  if (targetExists && S_ISDIR(targetStat.st_mode)) return ioErrorFromErrno(EISDIR);
+  if (targetExists && S_ISDIR(targetStat.st_mode)) return errnoError(EISDIR);
   // A write-protected file is not replaced behind the user's back.
-  if (targetExists && ::access(target.c_str(), W_OK) != 0) return ioErrorFromErrno(errno);
+  if (targetExists && ::access(target.c_str(), W_OK) != 0) return errnoError(errno);
 
   fs::path dir = target.parent_path();
   if (dir.empty()) dir = ".";
   fs::path tempPath;
   int fd = createTemp(dir, target.filename().string(), tempPath);
-  if (fd < 0) return ioErrorFromErrno(errno);
+  if (fd < 0) return errnoError(errno);
 
-  auto fail = [&](int code) -> std::optional<IoError> {
+  auto fail = [&](int code) -> Status {
     if (fd >= 0) ::close(fd);
     ::unlink(tempPath.c_str());
-    return ioErrorFromErrno(code);
+    return errnoError(code);
   };
 
-  if (auto err = writeAll(fd, data)) return fail(err->code);
+  if (auto written = writeAll(fd, data); !written) return fail(written.error().code);
   if (targetExists) {
     if (::fchmod(fd, targetStat.st_mode & 07777) != 0) return fail(errno);
     if (::fchown(fd, targetStat.st_uid, targetStat.st_gid) != 0) {
@@ -196,13 +188,13 @@ std::optional<IoError> safeWriteFile(const fs::path& requested,
   if (closeResult != 0) return fail(errno);
   if (::rename(tempPath.c_str(), target.c_str()) != 0) return fail(errno);
 
-  if (!flush) return std::nullopt;
+  if (!flush) return Status::success();
   int dirFd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (dirFd >= 0) {
     ::fsync(dirFd);
     ::close(dirFd);
   }
-  return std::nullopt;
+  return Status::success();
 }
 
 }  // namespace pt
