@@ -31,9 +31,14 @@ update-mime-database "$tmp/share/mime" >/dev/null 2>&1 || fail "update-mime-data
 grep -q '^50:application/x-varnholt-pt:\*\.pt$' "$tmp/share/mime/globs2" || fail "no *.pt glob"
 
 cd "$tmp" || fail "cd"
+bin/ptool sample x.pt >/dev/null && cp x.pt container || fail "ptool sample"
+if command -v gio >/dev/null; then  # GLib's reader of the MIME database: the magic, no name
+  type=$(XDG_DATA_DIRS=$tmp/share XDG_DATA_HOME=$tmp/none gio info -a standard::content-type container | sed -n 's/.*content-type: //p')
+  [[ $type == *application/x-varnholt-pt* ]] || fail "container without extension: $type"
+fi
 if [ "$DATA_LOOKUP_WIRED" = 1 ]; then
   # The installed programs find the template under share/varnholt only.
-  bin/ptool sample x.pt >/dev/null && bin/ptool export x.pt 0 y.bmp >/dev/null ||
+  bin/ptool export x.pt 0 y.bmp >/dev/null ||
     fail "installed ptool cannot export a bitmap"
   [ "$(stat -c %s y.bmp)" = 66614 ] || fail "y.bmp is not 66614 bytes"
   if [ -x bin/varnholt ]; then
