@@ -1,6 +1,7 @@
 #include "png/png_import.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <string>
 
 #include "container/file_io.h"
@@ -48,6 +49,12 @@ Bytes expandIndexed(const DecodedPng& png) {
 bool sameEntries(const DecodedPng& png, const Bytes& slotPalette) {
   const Bytes merged = mergePalette(png, slotPalette, false);
   return merged == slotPalette;
+}
+
+Error readError(const IoError& err) {
+  if (err.code == EISDIR || err.code == 0)
+    return Error{ErrorKind::NotAFile, err.description, err.code};
+  return errnoError(err.code);
 }
 
 }  // namespace
@@ -105,7 +112,7 @@ Result<ImportNotes> importPngFile(const std::filesystem::path& path, PtSlot& slo
   Bytes bytes;
   std::uint64_t fileSize = 0;
   if (auto err = readFileHead(path, kMaxPngFileSize + 1, bytes, fileSize))
-    return err->code ? errnoError(err->code) : Error{ErrorKind::Io, err->description};
+    return readError(*err);
   if (fileSize > kMaxPngFileSize)
     return Error{ErrorKind::Unsupported, "the file has " + std::to_string(fileSize) +
                                              " bytes; PNG files over " +

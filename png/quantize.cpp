@@ -18,14 +18,18 @@ Error quantizeError(liq_error e) {
 }
 
 // Colours are compared premultiplied by their alpha, so that the colour of a
-// nearly transparent pixel matters little, plus the difference of alphas.
+// nearly transparent pixel matters little, plus the difference of alphas; a
+// small share of the straight colour difference decides between entries
+// that differ only in the colour of a transparent pixel, so an exact match
+// always wins.
 struct Entry {
-  float r, g, b, a;
+  float r, g, b, a;     // premultiplied
+  float sr, sg, sb;     // straight
 };
 
 Entry premultiplied(float r, float g, float b, float a) {
   const float k = a / 255.0f;
-  return {r * k, g * k, b * k, a};
+  return {r * k, g * k, b * k, a, r, g, b};
 }
 
 std::size_t nearest(const std::array<Entry, kPaletteEntries>& entries, const Entry& c) {
@@ -34,7 +38,8 @@ std::size_t nearest(const std::array<Entry, kPaletteEntries>& entries, const Ent
   for (std::size_t n = 0; n < entries.size(); ++n) {
     const Entry& e = entries[n];
     const float dr = e.r - c.r, dg = e.g - c.g, db = e.b - c.b, da = e.a - c.a;
-    const float d = dr * dr + dg * dg + db * db + da * da;
+    const float sr = e.sr - c.sr, sg = e.sg - c.sg, sb = e.sb - c.sb;
+    const float d = dr * dr + dg * dg + db * db + da * da + (sr * sr + sg * sg + sb * sb) / 64;
     if (d < bestDistance) {
       bestDistance = d;
       best = n;
