@@ -15,6 +15,8 @@ struct CtxDeleter {
 };
 
 constexpr std::uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+// An IEND chunk: length 0, type, CRC.
+constexpr std::uint8_t kEndChunk[12] = {0, 0, 0, 0, 'I', 'E', 'N', 'D', 0xAE, 0x42, 0x60, 0x82};
 // No chunk this program reads comes near these; they bound what a hostile
 // file can make the decoder hold in ancillary chunks.
 constexpr std::size_t kChunkLimit = 1 << 20;
@@ -111,6 +113,11 @@ Result<DecodedPng> decodePng(std::span<const std::uint8_t> bytes) {
                                    SPNG_DECODE_TRNS))
       return invalid(rc);
   }
+  // The decoder stops after the picture data; a file cut short after it
+  // (without its end chunk) is refused like any other cut.
+  if (std::search(bytes.begin(), bytes.end(), std::begin(kEndChunk), std::end(kEndChunk)) ==
+      bytes.end())
+    return Error{ErrorKind::Invalid, "the PNG file is cut short: its end chunk (IEND) is missing"};
   return out;
 }
 

@@ -200,6 +200,7 @@ TEST(PngImport, BadFilesAreRefusedAndLeaveTheSlotAlone) {
   const Case cases[] = {
       {Bytes(good.begin(), good.begin() + good.size() / 2), ErrorKind::Invalid, "damaged"},
       {crc, ErrorKind::Invalid, "damaged"},
+      {Bytes(good.begin(), good.end() - 12), ErrorKind::Invalid, "IEND"},
       {readAll(dir / "wide.png"), ErrorKind::Unsupported, "300x200"},
       {Bytes(good.begin() + 1, good.end()), ErrorKind::Invalid, "not a PNG"},
   };
