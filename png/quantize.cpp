@@ -1,5 +1,6 @@
 #include "png/quantize.h"
 
+#include <dlfcn.h>
 #include <libimagequant.h>
 
 #include <algorithm>
@@ -48,12 +49,42 @@ std::size_t nearest(const std::array<Entry, kPaletteEntries>& entries, const Ent
   return best;
 }
 
+// libimagequant spreads its work over OpenMP threads when it was built with
+// OpenMP. For a picture of 65536 pixels, starting and joining those threads
+// costs more than they save (three times slower on a busy two-core machine),
+// so the quantizer runs on the calling thread alone while this guard lives.
+// The OpenMP runtime is looked up where libimagequant loaded it, so that no
+// particular runtime is linked in; without one the guard does nothing.
+class OneThread {
+ public:
+  OneThread() {
+    set_ = reinterpret_cast<void (*)(int)>(dlsym(RTLD_DEFAULT, "omp_set_num_threads"));
+    auto get = reinterpret_cast<int (*)()>(dlsym(RTLD_DEFAULT, "omp_get_max_threads"));
+    if (set_ && get) {
+      previous_ = get();
+      set_(1);
+    } else {
+      set_ = nullptr;
+    }
+  }
+  ~OneThread() {
+    if (set_) set_(previous_);
+  }
+  OneThread(const OneThread&) = delete;
+  OneThread& operator=(const OneThread&) = delete;
+
+ private:
+  void (*set_)(int) = nullptr;
+  int previous_ = 1;
+};
+
 }  // namespace
 
 Result<Quantized> quantizeRgba(std::span<const std::uint8_t> rgba, std::uint32_t width,
                                std::uint32_t height, bool dither) {
   if (rgba.size() != std::size_t{width} * height * 4)
     return Error{ErrorKind::Invalid, "the picture's length does not match its size"};
+  const OneThread oneThread;
   struct Attr {
     liq_attr* p = liq_attr_create();
     ~Attr() { if (p) liq_attr_destroy(p); }
