@@ -23,14 +23,17 @@ const PtFile& sample() {
   return f;
 }
 
-// Runs a Python script with Pillow; its standard output, or a skip/failure.
+// Runs a Python script with Pillow and returns its standard output.
 std::string python(const std::string& script, const std::string& args = "") {
   const auto r = test::runCommand("/usr/bin/python3 -c " + test::shellQuote(script) + " " + args);
   EXPECT_EQ(r.status, 0) << r.err;
   return r.out;
 }
-bool havePillow() { return test::runCommand("/usr/bin/python3 -c 'import PIL'").status == 0; }
-bool haveMagick() { return test::runCommand("convert -version").status == 0; }
+bool haveTools() {
+  return test::runCommand("/usr/bin/python3 -c 'import PIL' && convert -version").status == 0;
+}
+#define REQUIRE_TOOLS() \
+  if (!haveTools()) GTEST_SKIP() << "Pillow or ImageMagick missing"
 
 Bytes fromHex(const std::string& hex) {
   Bytes out;
@@ -64,9 +67,6 @@ double rms(const Bytes& a, const Bytes& b) {
   for (std::size_t i = 0; i < std::min(a.size(), b.size()); ++i) sum += (a[i] - b[i]) * (a[i] - b[i]);
   return std::sqrt(sum / std::max<std::size_t>(a.size(), 1));
 }
-
-#define REQUIRE_TOOLS()                                                     \
-  if (!havePillow() || !haveMagick()) GTEST_SKIP() << "Pillow or ImageMagick missing"
 
 TEST(PngExport, PillowAndIdentifyReadPaletteAlphaAndPixels) {
   REQUIRE_TOOLS();
@@ -156,6 +156,7 @@ TEST(PngImport, FilesOfOtherWritersLookAsPillowSeesThem) {
       "p.putdata([(x^y)%256 for y in range(256) for x in range(256)])\n"
       "p.save(os.path.join(d,'p_trns.png'),transparency=bytes((i*3)%256 for i in range(200)))\n"
       "p.resize((128,128)).save(os.path.join(d,'p_128.png'))\n"
+      "p.save(os.path.join(d,'p_clear.png'),transparency=bytes(256))\n"
       "q=Image.new('P',(256,256));q.putpalette([(i*40)%256 for i in range(48)])\n"
       "q.putdata([(x//16+y)%16 for y in range(256) for x in range(256)])\n"
       "q.save(os.path.join(d,'p_4bit.png'),bits=4)\n",
@@ -183,7 +184,21 @@ TEST(PngImport, FilesOfOtherWritersLookAsPillowSeesThem) {
     if (c.indexed) EXPECT_EQ(got, want) << c.file;
     else EXPECT_LT(rms(got, want), 8.0) << c.file;
     EXPECT_TRUE(s.pixels.size() == 25436 && s.extra.size() == 40100 && s.palette.size() == 1024);
+    if (std::string(c.file) == "p_4bit.png")  // entries past a 16-colour PLTE stay the slot's
+      EXPECT_TRUE(std::equal(s.palette.begin() + 64, s.palette.end(), sample().slots[10].palette.begin() + 64));
   }
+
+  // keepAlpha: colours from the file, alpha from the slot; a file whose
+  // entries are all transparent is imported but noted.
+  PtSlot k = sample().slots[0];
+  ASSERT_TRUE(importPngFile(dir / "p_trns.png", k, 0, {PaletteChoice::New, true, true}).ok());
+  for (int n = 0; n < 256; ++n) {
+    EXPECT_EQ(k.palette[4 * n], sample().slots[0].palette[4 * n]);
+    EXPECT_EQ(k.palette[4 * n + 1], 3 * n * 7 % 256);
+  }
+  const auto clear = importPngFile(dir / "p_clear.png", k, 0, {});
+  ASSERT_TRUE(clear.ok());
+  EXPECT_TRUE(clear->alphaDropped);
 }
 
 TEST(PngImport, BadFilesAreRefusedAndLeaveTheSlotAlone) {
