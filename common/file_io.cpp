@@ -13,6 +13,7 @@
 #include <climits>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string_view>
 #include <utility>
@@ -180,7 +181,9 @@ mode_t currentUmask() {
 // --- the one named temporary file in flight, removed on a signal ------------
 //
 // Only one write at a time (the first to claim it) is guarded; a write on
-// another thread meanwhile is left to the sweep of a later write.
+// another thread meanwhile is left to the sweep of a later write. A name is
+// guarded before the file is made: a name with this process's id is either
+// ours or left by a dead process of the same id, so removing it is safe.
 
 constexpr int kGuardedSignals[] = {SIGINT, SIGTERM, SIGHUP};
 std::atomic<bool> guardTaken{false};
@@ -382,19 +385,21 @@ Status safeWriteFile(const fs::path& requested,
   };
 
   // Owner-only until the content is complete.
-  Fd fd(::openat(dirFd.get(), ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600));
+  static const bool namedOnly = std::getenv("VARNHOLT_NAMED_TEMPORARIES") != nullptr;
+  Fd fd(namedOnly ? -1 : ::openat(dirFd.get(), ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600));
+  if (namedOnly) errno = EOPNOTSUPP;
   const bool unnamed = fd.get() >= 0;
   if (!unnamed) {
     if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) return errnoError(errno);
     for (int attempt = 0; attempt < 100 && fd.get() < 0; ++attempt) {
       tempPath = tempName(target.name);
+      signals.guard(target.dir / tempPath);
       fd.reset(::openat(dirFd.get(), tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
       if (fd.get() < 0 && errno != EEXIST) {
         tempPath.clear();
         return fail(errno);
       }
     }
-    if (fd.get() >= 0) signals.guard(target.dir / tempPath);
     if (fd.get() < 0) {
       tempPath.clear();
       return fail(EEXIST);
@@ -423,11 +428,11 @@ Status safeWriteFile(const fs::path& requested,
     // From here to the rename the file has a name a later sweep recognises.
     for (int attempt = 0; attempt < 100 && tempPath.empty(); ++attempt) {
       std::string name = tempName(target.name);
+      signals.guard(target.dir / name);
       if (linkUnnamed(fd.get(), dirFd.get(), name) == 0) tempPath = name;
       else if (errno != EEXIST) return fail(errno);
     }
     if (tempPath.empty()) return fail(EEXIST);
-    signals.guard(target.dir / tempPath);
   }
   if (::close(fd.release()) != 0) return fail(errno);
   if (::renameat(dirFd.get(), tempPath.c_str(), dirFd.get(), target.name.c_str()) != 0)

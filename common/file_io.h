@@ -63,7 +63,9 @@ enum class Durability {
 // Linux the file has no name until then (O_TMPFILE); elsewhere, or where the
 // file system lacks it, a named temporary file is removed on SIGINT, SIGTERM
 // and SIGHUP, and those of processes that no longer exist are removed by a
-// later write into the same folder.
+// later write into the same folder. The environment variable
+// VARNHOLT_NAMED_TEMPORARIES, when set, makes every write take the named way,
+// as on a file system without O_TMPFILE (the tests use it).
 Status safeWriteFile(const std::filesystem::path& target,
                      std::span<const std::uint8_t> data,
                      Durability durability = Durability::Flushed);
