@@ -52,12 +52,6 @@ std::vector<WritePath> writePaths() {
          prompt.answers = {true};
          return shownError(writePtFile(sample, p, prompt), prompt);
        }},
-      {"raw export", kRawTexSize,
-       [](const fs::path& p) {
-         ScriptedPrompt prompt;
-         prompt.answers = {true};
-         return shownError(exportRawTex(sample, 10, p, prompt), prompt);
-       }},
       {"bitmap export", 66614,
        [](const fs::path& p) {
          ScriptedPrompt prompt;
@@ -180,30 +174,6 @@ TEST(FaultInjection, FullAndReadOnlyFileSystems) {
     EXPECT_EQ(w.run(dir / "small" / "new"), EROFS) << w.name;
     EXPECT_EQ(readAll(target), earlierFile()) << w.name;
     EXPECT_FALSE(tempLeft(dir / "small")) << w.name;
-  }
-}
-
-// ptool under the same faults: the operation says it did not complete.
-TEST(FaultInjection, PtoolReportsFailedWrites) {
-  ScratchDir dir;
-  const fs::path in = dir / "in.pt";
-  test::writeAllBytes(in, makeSampleContainer());
-  const std::string ptool = test::shellQuote(VARNHOLT_PTOOL);
-  struct Case {
-    std::string args;
-    std::string target;
-    std::string line;
-  };
-  const fs::path out = dir / "out.pt", bmp = dir / "out.bmp";
-  for (const Case& c : {Case{"copy --force " + quotePath(in) + " " + quotePath(out), out.string(), "Save not completed of " + out.string()},
-                        Case{"export --force " + quotePath(in) + " 1 " + quotePath(bmp), bmp.string(), "Slot 1 not extracted"}}) {
-    test::writeAllBytes(c.target, earlierFile());
-    const auto r = test::runCommand("prlimit --fsize=30000 " + ptool + " " + c.args);
-    EXPECT_EQ(r.status, 1) << c.args << "\n" << r.err;
-    EXPECT_NE(r.err.find(std::generic_category().message(EFBIG)), std::string::npos) << r.err;
-    EXPECT_NE(r.err.find(c.line), std::string::npos) << r.err;
-    EXPECT_EQ(readAll(c.target), earlierFile()) << c.args;
-    EXPECT_FALSE(tempLeft(dir.path())) << c.args;
   }
 }
 
