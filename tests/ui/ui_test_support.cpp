@@ -15,11 +15,19 @@
 namespace varnholt::test {
 
 QString ScriptedFileDialog::answer(bool save) {
-  shown.push_back({save, title(), filter(), defaultExt(), fileName()});
+  shown.push_back({save, title(), filter(), defaultExt(), fileName(), directory()});
   if (answers.empty()) return {};
   QString a = answers.front();
   answers.pop_front();
   return a;
+}
+
+pt::SaveChoice WindowPrompt::askSaveChanges(const std::string& fileName) {
+  saveQuestions.push_back(fileName);
+  if (saveChoices.empty()) return pt::SaveChoice::Cancel;
+  const pt::SaveChoice c = saveChoices.front();
+  saveChoices.pop_front();
+  return c;
 }
 
 QString q(const std::filesystem::path& path) { return fromPath(path); }
@@ -32,14 +40,6 @@ std::vector<QString> logMessages(const QString& log) {
     out.push_back(at < 0 ? line : line.mid(at + 2));
   }
   return out;
-}
-
-QRgb slotColour(const pt::PtSlot& slot, const pt::Bytes& data, int x, int y, int side,
-                bool alphaView) {
-  const std::uint8_t index = data[static_cast<std::size_t>(y) * side + x];
-  const std::uint8_t* e = &slot.palette[4u * index];
-  if (alphaView) return qRgb(e[0], e[0], e[0]);
-  return qRgb(e[1], e[2], e[3]);
 }
 
 void whenFormatDialogUp(Form1& form, std::function<void(ExDialog&)> action) {
@@ -71,7 +71,7 @@ void WindowTest::SetUp() {
 void WindowTest::TearDown() { form.reset(); }
 
 void WindowTest::makeWindow(const QString& programFolder) {
-  form = std::make_unique<Form1>(cd, prompt, programFolder.isEmpty() ? q(program.path()) : programFolder,
+  form = std::make_unique<Form1>(cd, windowPrompt, programFolder.isEmpty() ? q(program.path()) : programFolder,
                                  header);
   form->show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
@@ -105,7 +105,5 @@ QString WindowTest::lastMessage() const {
   const auto messages = logMessages(form->logText());
   return messages.empty() ? QString() : messages.back();
 }
-
-std::size_t WindowTest::messageCount() const { return logMessages(form->logText()).size(); }
 
 }  // namespace varnholt::test

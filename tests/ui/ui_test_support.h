@@ -1,14 +1,14 @@
 #pragma once
-// A file dialog that answers from a script, and a fixture that runs the real
-// main window on a sample container in scratch folders.
+// Scripted dialogs, and a fixture that runs the real main window in scratch
+// folders.
 #include <gtest/gtest.h>
 
 #include <QImage>
 #include <QString>
 #include <deque>
 #include <functional>
-#include <ostream>
 #include <memory>
+#include <ostream>
 #include <vector>
 
 #include "tests/support/test_support.h"
@@ -25,10 +25,7 @@ using pt::test::ScriptedPrompt;
 
 struct ShownDialog {
   bool save = false;
-  QString title;
-  QString filter;
-  QString defaultExt;
-  QString fileName;  // the setting when the dialog came up
+  QString title, filter, defaultExt, fileName, directory;  // the settings when it came up
 };
 
 class ScriptedFileDialog final : public FileDialog {
@@ -44,16 +41,28 @@ class ScriptedFileDialog final : public FileDialog {
   QString answer(bool save);
 };
 
+// The fixture's ScriptedPrompt plus scripted answers to the unsaved-changes
+// question (Cancel when the script is empty).
+class WindowPrompt final : public pt::UserPrompt {
+ public:
+  explicit WindowPrompt(ScriptedPrompt& inner) : inner_(inner) {}
+  std::deque<pt::SaveChoice> saveChoices;
+  std::vector<std::string> saveQuestions;
+
+  bool askYesNo(const std::string& t, const std::string& s) override { return inner_.askYesNo(t, s); }
+  void showError(const std::string& c, const std::string& s) override { inner_.showError(c, s); }
+  void showInfo(const std::string& c, const std::string& s) override { inner_.showInfo(c, s); }
+  pt::SaveChoice askSaveChanges(const std::string& fileName) override;
+
+ private:
+  ScriptedPrompt& inner_;
+};
+
 QString q(const std::filesystem::path& p);
 std::filesystem::path p(const QString& s);
 
 // The messages of the log, time stamps removed.
 std::vector<QString> logMessages(const QString& log);
-
-// Pixel of a slot's picture at (x, y), as the palette gives it (normal view)
-// or as its grey alpha level; `data` is the slot's full pixel data.
-QRgb slotColour(const pt::PtSlot& slot, const pt::Bytes& data, int x, int y, int side,
-                bool alphaView);
 
 // Runs `action` on the format dialog once a command has put it up and waits
 // for it. If the dialog is still up a few seconds later it is closed and the
@@ -73,12 +82,12 @@ class WindowTest : public ::testing::Test {
   void clickRow(int row);  // 0-based, a real mouse click on the list
   QImage shownPicture() const;
   QString lastMessage() const;
-  std::size_t messageCount() const;
 
   ScratchDir files{pt::test::Medium::Memory};    // containers and slot files
   ScratchDir program{pt::test::Medium::Memory};  // the program's folder, with bmp_header.bin
   ScriptedFileDialog cd;
   ScriptedPrompt prompt;
+  WindowPrompt windowPrompt{prompt};
   pt::BmpHeader header{};
   std::unique_ptr<Form1> form;
 };

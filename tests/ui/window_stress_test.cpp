@@ -37,6 +37,7 @@ struct ModelSlot {
   Bytes palette;  // alpha, red, green, blue
   Bytes pixels;   // all 65536
   bool low = false;
+  bool height128 = false;  // low as a bitmap import leaves it, not as read
 };
 using Model = std::array<ModelSlot, 20>;
 
@@ -164,7 +165,10 @@ class WindowStress : public WindowTest {
 
   void setResolution() {
     form->Command3_Click();
-    model[selected].low = radioLow;
+    ModelSlot& s = model[selected];
+    modified = modified || s.low != radioLow || (radioLow && s.height128);
+    s.low = radioLow;
+    s.height128 = false;
     previewOf(selected, false);
     expectLog("Set slot " + QString::number(selected) + " to new resolution");
   }
@@ -245,7 +249,9 @@ class WindowStress : public WindowTest {
             for (int k = 0; k < 4; ++k) s.palette[4 * e + k] = f[54 + 4 * e + 3 - k];
           s.pixels.assign(f.begin() + 1078, f.begin() + 1078 + kPixelBytes);
           s.low = std::abs(getLe32(f, 22)) != 256;
+          s.height128 = s.low;
         }
+        modified = true;
         ++loaded;
         expectLog("Slot " + n + " loaded with " + path);
       }
@@ -262,7 +268,16 @@ class WindowStress : public WindowTest {
                          : which == 2 ? q(files / "short.pt")
                                       : q(files / "mid.pt");
     cd.answers = {path};
+    const bool keep = modified && pick(4) == 0;
+    if (modified) {
+      ++expectedSaveQuestions;
+      windowPrompt.saveChoices = {keep ? pt::SaveChoice::Cancel : pt::SaveChoice::Discard};
+    }
     form->cbOpen_Click();
+    if (keep) {
+      cd.answers.clear();
+      return;
+    }
     if (which == 1 || which == 2) {
       expectedErrors += which == 2 ? 1 : 0;
       expectLog("Open failed of " + path);
@@ -270,6 +285,7 @@ class WindowStress : public WindowTest {
     }
     model = which == 0 ? parseModel(original) : midModel;
     rows = model;
+    modified = false;
     selected = 0;
     previewOf(0, false);
     radioOf(0);
@@ -288,7 +304,9 @@ class WindowStress : public WindowTest {
       return;
     }
     midModel = model;
+    for (ModelSlot& s : midModel) s.height128 = false;  // read back as 512
     savedMid = true;
+    modified = false;
     ++saves;
     expectLog("Saved : " + path);
     ASSERT_EQ(readAll(p(path)), containerBytes(model, original));
@@ -325,6 +343,8 @@ class WindowStress : public WindowTest {
                        static_cast<QWidget*>(form->Command2), static_cast<QWidget*>(form->frmRes)})
       ASSERT_TRUE(w->isEnabled()) << "step " << step;
     ASSERT_EQ(form->exDialog(), nullptr) << "step " << step;
+    ASSERT_EQ(form->isWindowModified(), modified) << "step " << step;
+    ASSERT_EQ(windowPrompt.saveQuestions.size(), expectedSaveQuestions) << "step " << step;
 
     const auto messages = logMessages(form->logText());
     ASSERT_EQ(messages.size(), expectedMessages.size()) << "step " << step;
@@ -353,7 +373,8 @@ class WindowStress : public WindowTest {
   Bytes headerTemplate, original;
   QString samplePath;
   Model model, rows, midModel;
-  bool savedMid = false;
+  bool savedMid = false, modified = false;
+  std::size_t expectedSaveQuestions = 0;
   int selected = 0;
   bool alpha = false;
   bool radioLow = false;
