@@ -4,13 +4,10 @@
 
 #include <QApplication>
 #include <QDropEvent>
-#include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QRadioButton>
-#include <QMimeData>
-#include <QScrollArea>
-#include <QUrl>
 
 #include "exchange/slot_files.h"
 #include "tests/ui/ui_test_support.h"
@@ -69,12 +66,10 @@ TEST_F(ChangesTest, CloseOrOpenWithChangesAsksSaveDiscardOrCancel) {
     SaveChoice choice;
     const char* saveAs;  // answer to Save's dialog; "" cancels it
     bool goesOn;         // the window closed, or the other container opened
-  } cases[] = {
-      {true, SaveChoice::Cancel, "", false},  {true, SaveChoice::Discard, "", true},
-      {true, SaveChoice::Save, "", false},    {true, SaveChoice::Save, "kept.pt", true},
-      {false, SaveChoice::Cancel, "", false}, {false, SaveChoice::Discard, "", true},
-      {false, SaveChoice::Save, "kept2.pt", true},
-  };
+  } cases[] = {{true, SaveChoice::Cancel, "", false},  {true, SaveChoice::Discard, "", true},
+               {true, SaveChoice::Save, "", false},    {true, SaveChoice::Save, "kept.pt", true},
+               {false, SaveChoice::Cancel, "", false}, {false, SaveChoice::Discard, "", true},
+               {false, SaveChoice::Save, "kept2.pt", true}};
   for (const auto& c : cases) {
     SCOPED_TRACE(testing::Message() << "close " << c.close << " choice " << int(c.choice) << " " << c.saveAs);
     makeWindow();

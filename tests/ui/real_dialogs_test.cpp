@@ -7,9 +7,6 @@
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QTest>
-#include <QTimer>
-#include <functional>
 
 #include "tests/ui/ui_test_support.h"
 #include "ui/qt_file_dialog.h"
@@ -40,7 +37,6 @@ TEST(RealDialogs, OpenLetsAMissingNameReachTheReader) {
   cd.setDirectory(q(dir.path()));
   ScriptedPrompt prompt;
   Form1 form(cd, prompt, q(program.path()), pt::test::shippedBmpHeader());
-  form.show();
   whenModalUp<QFileDialog>([](QFileDialog& d) {
     EXPECT_EQ(d.windowTitle(), "Open Paint Tool file");
     EXPECT_EQ(d.fileMode(), QFileDialog::AnyFile);

@@ -6,16 +6,14 @@
 #include <QApplication>
 #include <QDate>
 #include <QGroupBox>
-#include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTest>
+#include <QSignalSpy>
 
-#include "container/sample_container.h"
 #include "tests/ui/ui_test_support.h"
-#include "ui/slot_list.h"
+#include "ui/startup.h"
 
 namespace varnholt::test {
 namespace {
@@ -27,8 +25,7 @@ class Form1Test : public WindowTest {
     makeWindow();
   }
   std::vector<bool> containerCommandsEnabled() const {
-    return {form->Command1->isEnabled(), form->cbEx->isEnabled(), form->Command2->isEnabled(),
-            form->frmRes->isEnabled()};
+    return {form->Command1->isEnabled(), form->cbEx->isEnabled(), form->Command2->isEnabled(), form->frmRes->isEnabled()};
   }
 };
 
@@ -58,8 +55,7 @@ TEST_F(Form1Test, StartsWithOneLogLineAndOnlyOpenSaveAndTheMenus) {
   EXPECT_EQ(form->Text1->text(), good);
   EXPECT_EQ(form->windowTitle(), "good.pt[*] \u2014 Brennick Varnholt");
   const ShownDialog& open = cd.shown.back();
-  EXPECT_EQ(std::tuple(open.save, open.title, open.filter, open.defaultExt),
-            std::tuple(false, QString("Open Paint Tool file"), QString("*.pt|*.pt"), QString("pt")));
+  EXPECT_EQ(QStringList({open.title, open.filter, open.defaultExt}), QStringList({"Open Paint Tool file", "*.pt|*.pt", "pt"}));
 }
 
 TEST_F(Form1Test, AboutShowsThreeLines) {
@@ -77,10 +73,8 @@ TEST_F(Form1Test, SlotDialogsNameTheSlotAndFormatAndStartInTheContainersFolder) 
   openThroughDialog(writeSample("s.pt"));
   clickRow(6);
   const struct {
-    bool exportIt;
-    bool raw;
-    const char* title;
-    const char* filter;
+    bool exportIt, raw;
+    const char *title, *filter;
   } cases[] = {{true, false, "Extract slot 6", "*.bmp|*.bmp"},
                {true, true, "Extract slot 6", "*.tex|*.tex"},
                {false, false, "Import into slot 6 from...", "*.bmp|*.bmp"},
@@ -104,6 +98,24 @@ TEST_F(Form1Test, SlotDialogsNameTheSlotAndFormatAndStartInTheContainersFolder) 
   whenFormatDialogUp(*form, [](ExDialog& d) { d.CancelButton->click(); });
   form->cbEx_Click();
   EXPECT_EQ(cd.shown.size(), dialogs);
+}
+
+// The format dialog takes only a click (or Space) on OK as an answer.
+TEST_F(Form1Test, FormatDialogAnswersOnlyWithOkAndStaysUp) {
+  openThroughDialog(writeSample("s.pt"));
+  whenFormatDialogUp(*form, [this](ExDialog& d) {
+    EXPECT_EQ(d.windowTitle(), "Import from...");
+    QSignalSpy answered(&d, &ExDialog::answered);
+    QTest::keyClick(d.OKButton, Qt::Key_Escape);
+    QTest::keyClick(d.OKButton, Qt::Key_Return);
+    EXPECT_EQ(answered.count(), 0);
+    QTest::mouseClick(d.OKButton, Qt::LeftButton);
+    EXPECT_EQ(answered.count(), 1);
+    EXPECT_EQ(form->ExDialog_Return, 1);  // bitmap, chosen at start
+  });
+  cd.answers = {""};
+  form->Command2_Click();
+  EXPECT_EQ(cd.shown.back().title, "Import into slot 0 from...");
 }
 
 TEST_F(Form1Test, ClosingWhileTheFormatDialogWaitsEndsTheCommand) {
@@ -151,8 +163,14 @@ TEST_F(Form1Test, PreviewFileThatCannotBeWrittenIsLoggedWithoutACreatedLine) {
   std::filesystem::create_directory(folder.path());
 }
 
-// The program itself.
+// The program itself, and the header template it needs beside it.
 TEST(Program, AnswersHelpAndVersionAndRefusesTwoContainers) {
+  ScratchDir empty;
+  ScriptedPrompt prompt;
+  EXPECT_FALSE(loadProgramHeader(q(empty.path()), prompt).has_value());
+  ASSERT_EQ(prompt.errors.size(), 1u);
+  EXPECT_EQ(prompt.errors[0].title, "Varnholt");
+  EXPECT_NE(prompt.errors[0].text.find("No such file or directory"), std::string::npos);
   const std::string run = "QT_QPA_PLATFORM=offscreen timeout 20 " + pt::test::shellQuote(VARNHOLT_APP);
   const auto version = pt::test::runCommand(run + " --version");
   EXPECT_EQ(version.status, 0);
