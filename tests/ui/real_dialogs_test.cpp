@@ -39,7 +39,7 @@ TEST(RealDialogs, OpenLetsAMissingNameReachTheReader) {
   Form1 form(cd, prompt, q(program.path()), pt::test::shippedBmpHeader());
   whenModalUp<QFileDialog>([](QFileDialog& d) {
     EXPECT_EQ(d.windowTitle(), "Open Paint Tool file");
-    EXPECT_EQ(d.fileMode(), QFileDialog::AnyFile);
+    ASSERT_EQ(d.fileMode(), QFileDialog::AnyFile);  // else a missing name never gets through
     EXPECT_EQ(d.acceptMode(), QFileDialog::AcceptOpen);
     EXPECT_EQ(d.nameFilters(), QStringList{"*.pt"});
     EXPECT_EQ(d.defaultSuffix(), "pt");

@@ -138,6 +138,7 @@ TEST_F(Form1Test, ClicksInEmptySpaceOrWithCtrlKeepTheSelection) {
   clickRow(3);
   QWidget* viewport = form->lv->viewport();
   QTest::mouseClick(viewport, Qt::LeftButton, {}, QPoint(10, viewport->height() - 3));
+  EXPECT_EQ(form->lv->selectedPosition(), 4);
   const QRect row = form->lv->visualItemRect(form->lv->topLevelItem(3));
   QTest::mouseClick(viewport, Qt::LeftButton, Qt::ControlModifier, row.center());
   EXPECT_EQ(form->lv->selectedPosition(), 4);
