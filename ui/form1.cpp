@@ -134,6 +134,7 @@ void Form1::buildControls() {
   paletteGrid = new PaletteGrid(Frame1);
   paletteGrid->setObjectName("paletteGrid");
   auto* under = new QHBoxLayout;
+  under->setSpacing(12);
   under->addWidget(frmRes, 0, Qt::AlignTop);
   under->addWidget(paletteGrid, 0, Qt::AlignTop);
   under->addStretch(1);

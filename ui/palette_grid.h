@@ -13,7 +13,7 @@ class PaletteGrid final : public QWidget {
  public:
   explicit PaletteGrid(QWidget* parent = nullptr);
 
-  static constexpr int kCell = 10;
+  static constexpr int kCell = 12;
 
   void setPalette(const pt::Bytes& palette);  // alpha, red, green, blue per entry
   QSize sizeHint() const override;
