@@ -219,6 +219,8 @@ void Form1::buildMenu() {
   viewMenu = menuBar()->addMenu("View");
   viewMenu->setObjectName("viewMenu");
   zoomInAction = viewMenu->addAction("Zoom in", QKeySequence::ZoomIn, this, &Form1::zoomIn);
+  // Ctrl+= as well: on most layouts "+" needs Shift.
+  zoomInAction->setShortcuts({QKeySequence(QKeySequence::ZoomIn), QKeySequence(Qt::CTRL | Qt::Key_Equal)});
   zoomOutAction = viewMenu->addAction("Zoom out", QKeySequence::ZoomOut, this, &Form1::zoomOut);
   zoomGroup = new QActionGroup(this);
   struct Level {

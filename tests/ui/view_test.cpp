@@ -67,7 +67,9 @@ TEST_F(ViewTest, ZoomLevelsScaleThePictureNearestNeighbour) {
 }
 
 TEST_F(ViewTest, TransparencyViewBlendsEachEntrysAlphaOverTheCheckerboard) {
-  form->transparencyAction->trigger();
+  form->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+  QTest::keyClick(form.get(), Qt::Key_T, Qt::ControlModifier);  // View ▸ Show transparency
   const QImage shown = shownPicture();
   // Light squares are white, dark ones 204 grey; alpha 128 over 204 and 255 over anything.
   const struct { int x, y, r, g, b; } cases[] = {{0, 0, 255, 255, 255}, {8, 0, 102, 102, 230}, {20, 20, 10, 200, 30}};
