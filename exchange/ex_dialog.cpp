@@ -15,21 +15,25 @@ ExDialog::ExDialog(std::uint8_t& answer, QWidget* owner)
   setObjectName("ExDialog");
   setWindowTitle("Export as...");
   setModal(false);
-  setFixedSize(285, 111);
+  // The designed 285 x 111, one option row (32 pixels) taller for PNG.
+  setFixedSize(285, 143);
 
   OKButton = new QPushButton("OK", this);
   CancelButton = new QPushButton("Cancel", this);
   Option1 = new QRadioButton("raw data (*.tex)", this);
   Option2 = new QRadioButton("windows 8-bit bitmap with alpha, 256 colours (*.bmp)", this);
+  Option3 = new QRadioButton("PNG with alpha, 256 colours (*.png)", this);
   OKButton->setObjectName("OKButton");
   CancelButton->setObjectName("CancelButton");
   Option1->setObjectName("Option1");
   Option2->setObjectName("Option2");
+  Option3->setObjectName("Option3");
 
-  OKButton->setGeometry(24, 72, 81, 25);
-  CancelButton->setGeometry(176, 72, 81, 25);
+  OKButton->setGeometry(24, 104, 81, 25);
+  CancelButton->setGeometry(176, 104, 81, 25);
   Option1->setGeometry(8, 0, 281, 33);
   Option2->setGeometry(8, 32, 273, 33);
+  Option3->setGeometry(8, 64, 273, 33);
   // Enter and Escape choose nothing here; only a click or Space does.
   for (QPushButton* b : {OKButton, CancelButton}) {
     b->setAutoDefault(false);
@@ -41,11 +45,13 @@ ExDialog::ExDialog(std::uint8_t& answer, QWidget* owner)
   setTabOrder(OKButton, CancelButton);
   setTabOrder(CancelButton, Option1);
   setTabOrder(Option1, Option2);
+  setTabOrder(Option2, Option3);
 
   connect(OKButton, &QPushButton::clicked, this, &ExDialog::OKButton_Click);
   connect(CancelButton, &QPushButton::clicked, this, &ExDialog::CancelButton_Click);
   connect(Option1, &QRadioButton::clicked, this, &ExDialog::Option1_Click);
   connect(Option2, &QRadioButton::clicked, this, &ExDialog::Option2_Click);
+  connect(Option3, &QRadioButton::clicked, this, &ExDialog::Option3_Click);
 
   // Load handler.
   if (owner) setWindowIcon(owner->windowIcon());
@@ -61,7 +67,8 @@ void ExDialog::fitCaptions() {
   const auto fits = [&](const QFont& font) {
     const QFontMetrics m(font);
     return m.horizontalAdvance(Option2->text()) + indicator <= Option2->width() &&
-           m.horizontalAdvance(Option1->text()) + indicator <= Option1->width();
+           m.horizontalAdvance(Option1->text()) + indicator <= Option1->width() &&
+           m.horizontalAdvance(Option3->text()) + indicator <= Option3->width();
   };
   while (!fits(f) && f.pointSizeF() > 6.0) f.setPointSizeF(f.pointSizeF() - 0.5);
   setFont(f);
@@ -75,20 +82,33 @@ void ExDialog::SetMode(std::uint8_t m) {
     setWindowTitle("Import from...");
 }
 
+// The options exclude each other also where the toolkit would not group them.
 void ExDialog::Option1_Click() {
-  if (Option1->isChecked()) Option2->setChecked(false);
+  if (!Option1->isChecked()) return;
+  Option2->setChecked(false);
+  Option3->setChecked(false);
 }
 
 void ExDialog::Option2_Click() {
-  if (Option2->isChecked()) Option1->setChecked(false);
+  if (!Option2->isChecked()) return;
+  Option1->setChecked(false);
+  Option3->setChecked(false);
+}
+
+void ExDialog::Option3_Click() {
+  if (!Option3->isChecked()) return;
+  Option1->setChecked(false);
+  Option2->setChecked(false);
 }
 
 void ExDialog::OKButton_Click() {
   const bool raw = Option1->isChecked();
   const bool bitmap = Option2->isChecked();
+  const bool png = Option3->isChecked();
   if (raw) answer_ = 0;
   if (bitmap) answer_ = 1;
-  if (raw || bitmap) Q_EMIT answered();
+  if (png) answer_ = 2;
+  if (raw || bitmap || png) Q_EMIT answered();
 }
 
 void ExDialog::CancelButton_Click() { close(); }

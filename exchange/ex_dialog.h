@@ -1,7 +1,8 @@
 #pragma once
 // The small window that asks in which format a slot is exported or imported.
 // It is shown without blocking the main window; its OK button writes the
-// answer into the byte it was given (0 raw data, 1 bitmap) and signals it.
+// answer into the byte it was given (0 raw data, 1 bitmap, 2 PNG) and
+// signals it.
 #include <QDialog>
 #include <cstdint>
 
@@ -24,11 +25,13 @@ class ExDialog final : public QDialog {
   QPushButton* CancelButton;
   QRadioButton* Option1;
   QRadioButton* Option2;
+  QRadioButton* Option3;
 
   void OKButton_Click();
   void CancelButton_Click();
   void Option1_Click();
   void Option2_Click();
+  void Option3_Click();
 
  Q_SIGNALS:
   void answered();

@@ -30,10 +30,14 @@ class FileDialog {
   // setting, or "" when the user cancelled (the setting is then kept).
   QString showOpen() { return keep(runOpen()); }
   QString showSave() { return keep(runSave()); }
+  // A folder chooser with its own title; the other settings are neither
+  // used nor changed. "" when cancelled.
+  QString showFolder(const QString& title) { return runFolder(title); }
 
  protected:
   virtual QString runOpen() = 0;
   virtual QString runSave() = 0;
+  virtual QString runFolder(const QString& title) = 0;
 
  private:
   QString keep(QString chosen) {

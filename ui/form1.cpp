@@ -182,6 +182,8 @@ void Form1::updateActions() {
   Command2->setEnabled(open && idle);
   exportAction->setEnabled(open && idle && slot);
   importAction->setEnabled(open && idle && slot);
+  exportAllAction->setEnabled(open && idle);
+  importAllAction->setEnabled(open && idle);
   frmRes->setEnabled(open);
   alphaAction->setEnabled(open && slot);
   for (QAction* a : viewMenu->actions()) {
@@ -212,6 +214,15 @@ void Form1::buildMenu() {
                                     &Form1::cbEx_Click);
   importAction = mnuFile->addAction("Import image…", QKeySequence(Qt::CTRL | Qt::Key_I), this,
                                     &Form1::Command2_Click);
+  exportAllAction = mnuFile->addAction("Export all slots…", this, &Form1::exportAllSlots);
+  importAllAction = mnuFile->addAction("Import all slots…", this, &Form1::importAllSlots);
+  // Kept for the session; every import (one slot, all slots, a drop) uses them.
+  importOptionsMenu = mnuFile->addMenu("Import options");
+  keepAlphaAction = importOptionsMenu->addAction("Keep the slot's alpha");
+  keepPaletteAction = importOptionsMenu->addAction("Map onto the slot's palette");
+  ditherAction = importOptionsMenu->addAction("Dither");
+  for (QAction* a : {keepAlphaAction, keepPaletteAction, ditherAction}) a->setCheckable(true);
+  ditherAction->setChecked(true);
   mnuFile->addSeparator();
   mnuExit = mnuFile->addAction("Exit", QKeySequence::Quit, this, &Form1::mnuExit_Click);
   mnuExit->setObjectName("mnuExit");

@@ -10,6 +10,7 @@
 #include "container/pt_file.h"
 #include "container/user_prompt.h"
 #include "exchange/ex_dialog.h"
+#include "exchange/import_options.h"
 #include "ui/file_dialog.h"
 #include "ui/preview_file.h"
 #include "ui/slot_format.h"
@@ -69,7 +70,14 @@ class Form1 final : public QMainWindow {
   void zoomOut();
   void setTransparencyShown(bool on);
 
-  // Answer of the format dialog: 0 raw data, 1 bitmap, 255 none yet.
+  // What imports do with the file's palette: the Import options menu.
+  pt::ImportOptions importOptions() const;
+  // Every used slot as slotNN.png with manifest.json into a folder, and such
+  // a folder back into the container, all or nothing.
+  void exportAllSlots();
+  void importAllSlots();
+
+  // Answer of the format dialog: 0 raw data, 1 bitmap, 2 PNG, 255 none yet.
   std::uint8_t ExDialog_Return = 255;
 
   // Controls, named as in the window's design.
@@ -95,6 +103,12 @@ class Form1 final : public QMainWindow {
   QAction* mnuSave;
   QAction* exportAction;
   QAction* importAction;
+  QAction* exportAllAction;
+  QAction* importAllAction;
+  QMenu* importOptionsMenu;
+  QAction* keepAlphaAction;
+  QAction* keepPaletteAction;
+  QAction* ditherAction;
   QAction* mnuExit;
   QMenu* viewMenu;
   QAction* zoomInAction;

@@ -2,9 +2,10 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 
-#include "bitmap/bitmap_import.h"
 #include "exchange/ex_dialog.h"
 #include "exchange/slot_files.h"
+#include "exchange/slot_batch.h"
+#include "png/slot_png_writer.h"
 #include "ui/form1.h"
 #include "ui/qt_paths.h"
 
@@ -75,8 +76,14 @@ void Form1::saveTex(std::uint8_t ty) {
       }
       break;
     case SlotFormat::Png:
-      logLine(notExtracted);
-      logLine("PNG files cannot be written yet");
+      // As the raw export: the resolution buttons stay as they are.
+      if (const pt::Status written = pt::exportSlotPng(ptFile, *n, toPath(name), prompt)) {
+        logLine(extracted);
+      } else {
+        logLine(notExtracted);
+        if (written.error().kind != pt::ErrorKind::NotUsed && written.error().kind != pt::ErrorKind::Declined)
+          logLine(QString::fromStdString(pt::describe(written.error())));
+      }
       break;
   }
 }
@@ -102,28 +109,29 @@ void Form1::importTex(std::uint8_t ty) {
   if (!name.isEmpty()) importFile(*format, name);
 }
 
+pt::ImportOptions Form1::importOptions() const {
+  pt::ImportOptions options;
+  options.keepAlpha = keepAlphaAction->isChecked();
+  options.palette = keepPaletteAction->isChecked() ? pt::PaletteChoice::Keep : pt::PaletteChoice::New;
+  options.dither = ditherAction->isChecked();
+  return options;
+}
+
 void Form1::importFile(SlotFormat format, const QString& path) {
   const auto n = selectedSlot();
   if (!n) return;
-  bool loaded = false;
-  switch (format) {
-    case SlotFormat::RawTex:
-      loaded = static_cast<bool>(pt::importRawTex(ptFile, *n, toPath(path), prompt));
-      break;
-    case SlotFormat::Bitmap:
-      loaded = static_cast<bool>(pt::importBitmap(ptFile, *n, toPath(path), prompt));
-      break;
-    case SlotFormat::Png:
-      break;
-  }
+  const pt::ImportOptions options = importOptions();
+  const pt::Result<pt::ImportNotes> notes =
+      pt::importSlotFile(ptFile, *n, toPath(path), coreFormat(format), options);
   const QString slot = "Slot " + QString::number(*n);
-  if (!loaded) {
+  if (!notes) {
     logLine(slot + " not loaded with new file");
-    if (format == SlotFormat::Png) logLine("PNG files cannot be read yet");
+    logLine(QString::fromStdString(pt::describe(notes.error())));
     return;
   }
   markModified();
   logLine(slot + " loaded with " + path);
+  for (const std::string& line : pt::describeNotes(*notes, options)) logLine(QString::fromStdString(line));
 }
 
 }  // namespace varnholt

@@ -8,6 +8,17 @@ namespace varnholt {
 QString QtFileDialog::runOpen() { return run(false); }
 QString QtFileDialog::runSave() { return run(true); }
 
+QString QtFileDialog::runFolder(const QString& title) {
+  QFileDialog dialog(owner_, title);
+  dialog.setFileMode(QFileDialog::Directory);
+  dialog.setOption(QFileDialog::ShowDirsOnly, true);
+  if (nonNative_) dialog.setOption(QFileDialog::DontUseNativeDialog, true);
+  const QString folder = directory().isEmpty() ? lastFolder_ : directory();
+  if (!folder.isEmpty()) dialog.setDirectory(folder);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+  return dialog.selectedFiles().front();
+}
+
 QString QtFileDialog::run(bool save) {
   QFileDialog dialog(owner_, title());
   dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);

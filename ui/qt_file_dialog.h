@@ -17,6 +17,7 @@ class QtFileDialog final : public FileDialog {
  protected:
   QString runOpen() override;
   QString runSave() override;
+  QString runFolder(const QString& title) override;
 
  private:
   QString run(bool save);

@@ -4,6 +4,18 @@
 
 namespace varnholt {
 
+pt::SlotFileFormat coreFormat(SlotFormat format) {
+  switch (format) {
+    case SlotFormat::RawTex:
+      return pt::SlotFileFormat::Tex;
+    case SlotFormat::Bitmap:
+      return pt::SlotFileFormat::Bmp;
+    case SlotFormat::Png:
+      break;
+  }
+  return pt::SlotFileFormat::Png;
+}
+
 std::optional<SlotFormat> slotFormatOfFile(const QString& path) {
   const QString ext = QFileInfo(path).suffix().toLower();
   for (SlotFormat f : {SlotFormat::RawTex, SlotFormat::Bitmap, SlotFormat::Png})

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <optional>
 
+#include "exchange/slot_batch.h"
+
 namespace varnholt {
 
 enum class SlotFormat : std::uint8_t { RawTex = 0, Bitmap = 1, Png = 2 };
@@ -30,6 +32,9 @@ inline SlotFormatInfo formatInfo(SlotFormat format) {
   }
   return {"", ""};
 }
+
+// The same format as the core's slot file routines name it.
+pt::SlotFileFormat coreFormat(SlotFormat format);
 
 // The format a file name's extension names, if any (case-insensitive).
 std::optional<SlotFormat> slotFormatOfFile(const QString& path);

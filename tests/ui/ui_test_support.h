@@ -46,6 +46,10 @@ class ScriptedFileDialog final : public FileDialog {
  protected:
   QString runOpen() override { return answer(false); }
   QString runSave() override { return answer(true); }
+  QString runFolder(const QString& title) override {
+    shown.push_back({false, title, "folder", {}, {}, directory()});
+    return takeFront(answers, QString());
+  }
 
  private:
   QString answer(bool save) {

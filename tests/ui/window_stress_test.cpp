@@ -202,6 +202,7 @@ class WindowStress : public WindowTest {
       const auto known = slotFiles.find(path);
       if (known == slotFiles.end()) {
         expectLog("Slot " + n + " not loaded with new file");
+        expectLog("*");  // its reason, in the file routine's words
       } else {
         const Bytes& f = known->second;
         ModelSlot& s = model[selected];
@@ -307,7 +308,9 @@ class WindowStress : public WindowTest {
 
     const auto messages = logMessages(form->logText());
     ASSERT_EQ(messages.size(), expectedMessages.size());
-    ASSERT_EQ(messages.back(), expectedMessages.back());
+    const std::size_t last = messages.size() - (expectedMessages.back() == "*" ? 2 : 1);
+    ASSERT_EQ(messages[last], expectedMessages[last]);
+    ASSERT_FALSE(messages.back().isEmpty());
     ASSERT_EQ(std::pair(prompt.questions.size(), prompt.errors.size()), std::pair(expectedQuestions, expectedErrors));
     ASSERT_TRUE(prompt.answers.empty());
 

@@ -1,0 +1,61 @@
+// Export and import of all slots at once, through a folder of slotNN files
+// and manifest.json, the same folder ptool's export-all and import-all use.
+#include <QTreeWidgetItem>
+
+#include "exchange/slot_batch.h"
+#include "ui/form1.h"
+#include "ui/qt_paths.h"
+#include "ui/slot_list.h"
+
+namespace varnholt {
+
+void Form1::exportAllSlots() {
+  if (!opened_ || formatWait_) return;
+  const QString folder = cd.showFolder("Export all slots to folder");
+  if (folder.isEmpty()) return;
+  const auto failed = [&](const std::string& why) {
+    logLine("Export of all slots to " + folder + " failed: " + QString::fromStdString(why));
+  };
+  const auto plan = pt::planExport(ptFile, toPath(containerPath_).filename().string(), toPath(folder),
+                                   pt::SlotFileFormat::Png, nullptr);
+  if (!plan) return failed(pt::describe(plan.error()));
+  // One question for all files; No writes none of them.
+  if (!pt::existingTargets(*plan).empty() && !prompt.askYesNo("File", "File exists. Overwrite?"))
+    return failed("the existing files were kept");
+  if (const pt::Status written = pt::writePlannedFiles(toPath(folder), *plan); !written)
+    return failed(pt::describe(written.error()));
+  logLine("Exported " + QString::number(plan->size() - 1) + " slots to " + folder);
+}
+
+void Form1::importAllSlots() {
+  if (!opened_ || formatWait_) return;
+  const QString folder = cd.showFolder("Import all slots from folder");
+  if (folder.isEmpty()) return;
+  const pt::ImportOptions options = importOptions();
+  const pt::FolderImport result = pt::importSlotFolder(ptFile, toPath(folder), options);
+  if (!result.refusals.empty()) {
+    logLine("Import of all slots from " + folder + " failed");
+    for (const std::string& why : result.refusals) logLine(QString::fromStdString(why));
+    return;
+  }
+  markModified();
+  logLine("Imported " + QString::number(result.loaded.size()) + " slots from " + folder);
+  for (const pt::LoadedSlotFile& loaded : result.loaded)
+    for (const std::string& line : pt::describeNotes(loaded.notes, options))
+      logLine("Slot " + QString::number(loaded.file.slot) + ": " + QString::fromStdString(line));
+  // The rows show the new sizes and used flags; the selection stays.
+  for (std::size_t i = 0; i < pt::kSlotCount; ++i) {
+    QTreeWidgetItem* item = lv->topLevelItem(static_cast<int>(i));
+    if (!item) continue;
+    const pt::SlotRow row = pt::slotRow(ptFile, i);
+    item->setText(1, QString::number(row.used));
+    item->setText(2, QString::number(row.width));
+    item->setText(3, QString::number(row.height));
+  }
+  if (const auto n = selectedSlot()) {
+    showPreview(*n);
+    showResolution(*n);
+  }
+}
+
+}  // namespace varnholt
