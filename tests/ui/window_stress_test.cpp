@@ -11,7 +11,7 @@
 #include <map>
 #include <random>
 
-#include "container/sample_container.h"
+#include "sample/sample_container.h"
 #include "tests/ui/ui_test_support.h"
 #include "ui/slot_list.h"
 
