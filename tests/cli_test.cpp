@@ -2,8 +2,8 @@
 
 #include "container/pt_reader.h"
 #include "container/pt_writer.h"
-#include "container/sample_container.h"
-#include "exchange/slot_files.h"
+#include "exchange/raw_tex.h"
+#include "sample/sample_container.h"
 #include "tests/support/test_support.h"
 
 namespace pt {
@@ -88,10 +88,17 @@ TEST_F(Ptool, ExportImportAndSetResolutionRoundTrip) {
   r = runPtool("import " + quotePath(sample) + " 3 " + quotePath(tex) + " -o " + quotePath(dir / "out.pt"));
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_NE(r.out.find("Slot 3 loaded with " + tex.string()), std::string::npos);
-  PtFile out;
-  ASSERT_TRUE(parsePtBytes(readAll(dir / "out.pt"), out).ok());
-  EXPECT_EQ(out.slots[3].used, 1);
-  EXPECT_EQ(out.slots[3].pixels, makeSamplePtFile().slots[1].pixels);
+  const Bytes out = readAll(dir / "out.pt");
+  EXPECT_EQ(out[53250 + 3], 1);
+  EXPECT_EQ(Bytes(out.begin() + 254032, out.begin() + 254032 + 65536), makeSamplePtFile().slots[1].pixels);
+
+  // A palette-only file swaps the palette and says how much it held.
+  test::writeAllBytes(dir / "pal.tex", makeSamplePtFile().slots[1].palette);
+  r = runPtool("import " + quotePath(sample) + " 5 " + quotePath(dir / "pal.tex") + " -o " + quotePath(dir / "out.pt") + " --force");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_NE(r.err.find("holds 1024 of the 66560 bytes"), std::string::npos) << r.err;
+  const Bytes swapped = readAll(dir / "out.pt");
+  EXPECT_EQ(Bytes(swapped.begin() + 386152, swapped.begin() + 386152 + 1024), makeSamplePtFile().slots[1].palette);
 
   const auto bmp = dir / "s2.bmp";
   ASSERT_EQ(runPtool("export " + quotePath(sample) + " 2 " + quotePath(bmp)).status, 0);
@@ -109,20 +116,44 @@ TEST_F(Ptool, ExportImportAndSetResolutionRoundTrip) {
   EXPECT_EQ(runPtool("info " + quotePath(sample)).out.substr(0, 12), "0 1 256 256\n");
 }
 
-TEST_F(Ptool, RefusalsUseTheSystemsMessages) {
-  auto r = runPtool("export " + quotePath(sample) + " 3 " + quotePath(dir / "u.tex"));  // slot 3 is unused
-  EXPECT_EQ(r.status, 1);
-  EXPECT_NE(r.err.find("Slot 3 not extracted"), std::string::npos);
-  EXPECT_FALSE(std::filesystem::exists(dir / "u.tex"));
-
-  Bytes bad(2000, 0);
-  bad[0] = 'B', bad[1] = 'M';
-  test::writeAllBytes(dir / "bad.bmp", bad);
-  r = runPtool("import " + quotePath(sample) + " 4 " + quotePath(dir / "bad.bmp") + " -o " + quotePath(dir / "o.pt"));
-  EXPECT_EQ(r.status, 1);
-  EXPECT_NE(r.err.find("Slot 4 not loaded with new file"), std::string::npos);
-  EXPECT_NE(r.err.find("width 0"), std::string::npos) << "the reason is given too: " << r.err;
-  EXPECT_FALSE(std::filesystem::exists(dir / "o.pt"));
+// Every refusal: the system's own line on standard error, its reason on the next.
+TEST_F(Ptool, RefusalsGiveTheSystemsLineThenTheReason) {
+  Bytes wrong = readAll(sample);
+  wrong[0] = 'c';
+  test::writeAllBytes(dir / "wrong.pt", wrong);
+  Bytes cut(1078 + 100, 0), zeroWidth(2000, 0);
+  cut[0] = zeroWidth[0] = 'B', cut[1] = zeroWidth[1] = 'M';
+  const Bytes fields = {0, 1, 0, 0, 0, 1, 0, 0};  // width 256, height 256
+  std::copy(fields.begin(), fields.end(), cut.begin() + 18);
+  cut[10] = 0x36, cut[11] = 0x04, cut[14] = 40, cut[28] = 8;
+  test::writeAllBytes(dir / "cut.bmp", cut);
+  test::writeAllBytes(dir / "zero.bmp", zeroWidth);
+  test::writeAllBytes(dir / "there.tex", Bytes(3, 0));
+  const auto in = quotePath(sample), o = quotePath(dir / "o.pt");
+  const struct {
+    std::string args, line, reason;
+  } cases[] = {
+      {"info " + quotePath(dir / "wrong.pt"), "Open failed of " + (dir / "wrong.pt").string(),
+       "not a Paint Tool file: it does not start with \"CON \""},
+      {"info " + quotePath(dir / "none.pt"), "Open failed of " + (dir / "none.pt").string(),
+       std::generic_category().message(ENOENT)},
+      {"export " + in + " 7 " + quotePath(dir / "u.tex"), "Slot 7 not extracted",
+       "slot 7 holds no texture (not used)"},
+      {"export " + in + " 1 " + quotePath(dir / "there.tex"), "Slot 1 not extracted",
+       "the existing file was kept"},
+      {"import " + in + " 4 " + quotePath(dir / "cut.bmp") + " -o " + o, "Slot 4 not loaded with new file",
+       "the file ends after 100 bytes of pixel data; the picture needs 65536"},
+      {"import " + in + " 4 " + quotePath(dir / "zero.bmp") + " -o " + o, "Slot 4 not loaded with new file",
+       "width 0 is neither 128 nor 256"},
+      {"copy " + in + " " + in, "Save not completed of " + sample.string(), "the existing file was kept"},
+  };
+  for (const auto& c : cases) {
+    const auto r = runPtool(c.args);
+    EXPECT_EQ(r.status, 1) << c.args;
+    EXPECT_NE(r.err.find(c.line + "\n" + c.reason + "\n"), std::string::npos) << c.args << "\n" << r.err;
+  }
+  EXPECT_FALSE(std::filesystem::exists(dir / "u.tex") || std::filesystem::exists(dir / "o.pt"));
+  EXPECT_EQ(readAll(dir / "there.tex"), Bytes(3, 0));
 }
 
 TEST_F(Ptool, BitmapWorkNeedsTheHeaderTemplateBesideTheProgram) {

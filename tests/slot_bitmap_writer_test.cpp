@@ -2,7 +2,7 @@
 
 #include "bitmap/bmp_header.h"
 #include "bitmap/slot_bitmap_writer.h"
-#include "container/sample_container.h"
+#include "sample/sample_container.h"
 #include "tests/support/test_support.h"
 
 namespace pt {
@@ -59,15 +59,6 @@ TEST(SlotBitmapWriter, PaletteIsReversedAndAlphaViewIsGrey) {
   }
   for (std::size_t n = 0; n < 256; ++n)
     for (int k = 0; k < 4; ++k) EXPECT_EQ(alpha[54 + 4 * n + k], pal[4 * n]) << n;
-}
-
-TEST(SlotBitmapWriter, UnusedSlotIsWrittenAndLongerFileReplaced) {
-  ScratchDir dir;
-  const PtFile f = makeSamplePtFile();
-  ASSERT_EQ(f.slots[3].used, 0);
-  test::writeAllBytes(dir / "pre.bmp", Bytes(200000, 0xCC));
-  ASSERT_TRUE(writeSlotBitmap(f, 3, dir / "pre.bmp", shippedHeader(), false).ok());
-  EXPECT_EQ(test::readAll(dir / "pre.bmp"), buildSlotBitmap(f, 3, shippedHeader(), false));
 }
 
 TEST(BmpHeaderTemplate, RefusesShortAndInvalidTemplates) {

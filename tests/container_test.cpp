@@ -6,7 +6,7 @@
 
 #include "container/pt_reader.h"
 #include "container/pt_writer.h"
-#include "container/sample_container.h"
+#include "sample/sample_container.h"
 #include "tests/support/test_support.h"
 
 namespace pt {
@@ -14,6 +14,8 @@ namespace {
 
 using test::ScratchDir;
 using test::ScriptedPrompt;
+
+using test::readAll;
 
 Bytes slice(const Bytes& b, std::size_t from, std::size_t to) {
   return Bytes(b.begin() + static_cast<std::ptrdiff_t>(from), b.begin() + static_cast<std::ptrdiff_t>(to));
@@ -32,13 +34,10 @@ Bytes positionalContainer() {
   return b;
 }
 
-TEST(ContainerRead, RoundTripIsByteForByteWhenFlagsAreZeroOrOne) {
-  for (const Bytes& original : {makeSampleContainer(), positionalContainer()}) {
-    PtFile file;
-    ASSERT_TRUE(parsePtBytes(original, file).ok());
-    EXPECT_TRUE(isComplete(file));
-    EXPECT_EQ(serializePtFile(file), original);
-  }
+PtFile parsed(const Bytes& bytes) {
+  auto r = parsePtFile(bytes);
+  if (!r) throw std::runtime_error(describe(r.error()));
+  return std::move(*r);
 }
 
 // Start, pixel data and trailer offsets of every slot, as the format lays them out.
@@ -56,8 +55,8 @@ constexpr SlotPlace kPlaces[kSlotCount] = {
 
 TEST(ContainerRead, EveryBlockComesFromItsPlaceInTheFile) {
   const Bytes bytes = positionalContainer();
-  PtFile f;
-  ASSERT_TRUE(parsePtBytes(bytes, f).ok());
+  const PtFile f = parsed(bytes);
+  EXPECT_EQ(serializePtFile(f), bytes);
   EXPECT_EQ(f.headerBlock, slice(bytes, 0, 53248));
   EXPECT_EQ(f.preFlagByte1, bytes[53248]);
   EXPECT_EQ(f.preFlagByte2, bytes[53249]);
@@ -89,8 +88,7 @@ TEST(ContainerRead, FlagBytesOtherThanOneReadAsSetAndAreWrittenAsOne) {
   bytes[kUsedFlagsOffset + 5] = 255;
   bytes[kResFlagsOffset + 6] = 2;
   bytes[kResFlagsOffset + 7] = 255;
-  PtFile f;
-  ASSERT_TRUE(parsePtBytes(bytes, f).ok());
+  const PtFile f = parsed(bytes);
   EXPECT_EQ(f.slots[4].used, 1);
   EXPECT_EQ(f.slots[5].used, 1);
   EXPECT_EQ(f.slots[6].height, 256);
@@ -105,11 +103,9 @@ TEST(ContainerRead, FlagBytesOtherThanOneReadAsSetAndAreWrittenAsOne) {
   EXPECT_EQ(out, bytes);
 }
 
-TEST(ContainerRead, WrongMagicIsRefusedWithoutAMessage) {
+TEST(ContainerRead, WrongMagicIsRefusedWithAReasonButNoMessage) {
   ScratchDir dir;
-  PtFile open;
-  ASSERT_TRUE(parsePtBytes(makeSampleContainer(), open).ok());
-  const PtFile before = open;
+  PtFile open = makeSamplePtFile();
   for (std::string magic : {std::string("con "), std::string("CON\0", 4), std::string("CONX"),
                             std::string(" CON"), std::string("CON")}) {
     Bytes bytes = makeSampleContainer();
@@ -119,14 +115,17 @@ TEST(ContainerRead, WrongMagicIsRefusedWithoutAMessage) {
     ScriptedPrompt prompt;
     EXPECT_FALSE(readPtFile(open, dir / "bad.pt", prompt)) << magic;
     EXPECT_TRUE(prompt.errors.empty()) << magic;
-    EXPECT_EQ(serializePtFile(open), serializePtFile(before));
+    const auto r = loadPtFile(dir / "bad.pt");
+    ASSERT_FALSE(r.ok());
+    EXPECT_EQ(r.error().kind, ErrorKind::Invalid);
+    EXPECT_EQ(describe(r.error()), "not a Paint Tool file: it does not start with \"CON \"");
   }
+  EXPECT_EQ(serializePtFile(open), makeSampleContainer()) << "a failed read changed the open container";
 }
 
 TEST(ContainerRead, FilesystemErrorsAreShownWithTheSystemsDescription) {
   ScratchDir dir;
-  PtFile open;
-  ASSERT_TRUE(parsePtBytes(makeSampleContainer(), open).ok());
+  PtFile open = makeSamplePtFile();
   const Bytes before = serializePtFile(open);
   struct Case {
     std::filesystem::path path;
@@ -153,8 +152,7 @@ TEST(ContainerRead, FilesystemErrorsAreShownWithTheSystemsDescription) {
 
 TEST(ContainerRead, ShortFileWithMagicIsRefusedAsTooShort) {
   ScratchDir dir;
-  PtFile open;
-  ASSERT_TRUE(parsePtBytes(makeSampleContainer(), open).ok());
+  PtFile open = makeSamplePtFile();
   const Bytes before = serializePtFile(open);
   for (std::size_t length : {std::size_t{4}, std::size_t{1000}, kHeaderSize, kTailOffset, kFileSize - 1}) {
     Bytes bytes = positionalContainer();
@@ -182,26 +180,55 @@ TEST(ContainerRead, TrailingBytesAreIgnored) {
   EXPECT_EQ(serializePtFile(f), exact);
 }
 
-TEST(ContainerRead, SecondReadReplacesEverySlot) {
+TEST(ContainerWrite, AsksBeforeReplacingAndReplacesAsAWhole) {
   ScratchDir dir;
-  test::writeAllBytes(dir / "a.pt", makeSampleContainer());
-  const Bytes second = positionalContainer();
-  test::writeAllBytes(dir / "b.pt", second);
-  PtFile f;
+  const PtFile f = makeSamplePtFile();
   ScriptedPrompt prompt;
-  ASSERT_TRUE(readPtFile(f, dir / "a.pt", prompt));
-  f.slots[3].extra = Bytes(7, 1);  // a leftover the second read must not keep
-  ASSERT_TRUE(readPtFile(f, dir / "b.pt", prompt));
-  PtFile expected;
-  ASSERT_TRUE(parsePtBytes(second, expected).ok());
-  for (std::size_t i = 0; i < kSlotCount; ++i) {
-    const PtSlot &a = f.slots[i], &b = expected.slots[i];
-    EXPECT_TRUE(a.used == b.used && a.palette == b.palette && a.pixels == b.pixels &&
-                a.width == b.width && a.height == b.height && a.trailer == b.trailer &&
-                a.extra == b.extra)
-        << "slot " << i;
+  ASSERT_TRUE(writePtFile(f, dir / "new.pt", prompt));
+  EXPECT_TRUE(prompt.questions.empty());
+  EXPECT_EQ(readAll(dir / "new.pt"), makeSampleContainer());
+
+  const Bytes longer(kFileSize + 4096, 0x77);
+  test::writeAllBytes(dir / "old.pt", longer);
+  prompt.answers = {false, true};
+  const Status no = savePtFile(f, dir / "old.pt", prompt);
+  EXPECT_EQ(no.error().kind, ErrorKind::Declined);
+  EXPECT_EQ(readAll(dir / "old.pt"), longer);
+  EXPECT_TRUE(writePtFile(f, dir / "old.pt", prompt));
+  ASSERT_EQ(prompt.questions.size(), 2u);
+  EXPECT_EQ(prompt.questions[0].title, "File");
+  EXPECT_EQ(prompt.questions[0].text, "File exists. Overwrite?");
+  EXPECT_EQ(readAll(dir / "old.pt"), makeSampleContainer()) << "bytes of the longer file survived";
+  EXPECT_TRUE(prompt.errors.empty());
+}
+
+TEST(ContainerWrite, FlagsFollowUsedAndHeightAlone) {
+  PtFile f = makeSamplePtFile();
+  f.slots[0].height = 512;
+  f.slots[1].height = 128;
+  f.slots[2].height = 256;
+  f.slots[3].height = 64;  // any other height counts as high resolution
+  f.slots[0].width = 256;  // width is not written
+  f.slots[0].used = 1;
+  f.slots[1].used = 2;     // only 1 counts as used
+  f.slots[2].used = 0;
+  const Bytes out = serializePtFile(f);
+  EXPECT_EQ(slice(out, 53270, 53274), (Bytes{0, 0, 1, 1}));
+  EXPECT_EQ(slice(out, 53250, 53253), (Bytes{1, 0, 0}));
+}
+
+TEST(ContainerWrite, IncompleteContainerIsRefusedAndNothingWritten) {
+  ScratchDir dir;
+  ScriptedPrompt prompt;
+  prompt.answers = {true, true};
+  PtFile broken = makeSamplePtFile();
+  broken.slots[10].extra.pop_back();
+  for (const PtFile& f : {PtFile{}, broken}) {
+    EXPECT_EQ(savePtFile(f, dir / "x.pt", prompt).error().kind, ErrorKind::Incomplete);
+    EXPECT_FALSE(writePtFile(f, dir / "x.pt", prompt));
   }
-  EXPECT_EQ(serializePtFile(f), second);
+  EXPECT_TRUE(dir.entries().empty());
+  EXPECT_TRUE(prompt.questions.empty() && prompt.errors.empty());
 }
 
 }  // namespace
