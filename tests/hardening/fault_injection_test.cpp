@@ -194,26 +194,5 @@ TEST(FaultInjection, PtoolReportsFailedWrites) {
   }
 }
 
-TEST(FaultInjection, FolderWithoutWritePermissionForAnOrdinaryUser) {
-  if (::geteuid() != 0) GTEST_SKIP() << "needs root to run ptool as another user";
-  if (test::runCommand("command -v setpriv").status != 0) GTEST_SKIP() << "setpriv is missing";
-  ScratchDir dir;
-  fs::permissions(dir.path(), fs::perms::all, fs::perm_options::add);  // let the user reach it
-  fs::create_directory(dir / "locked");
-  const fs::path in = dir / "in.pt", target = dir / "locked" / "target.pt";
-  test::writeAllBytes(in, makeSampleContainer());
-  test::writeAllBytes(target, earlierFile());
-  fs::permissions(in, fs::perms::others_read, fs::perm_options::add);
-  fs::permissions(target, fs::perms::all, fs::perm_options::add);  // the file itself is writable
-  fs::permissions(dir / "locked", fs::perms::owner_all | fs::perms::others_read | fs::perms::others_exec);
-  const auto r = test::runCommand("setpriv --reuid=65534 --regid=65534 --clear-groups " +
-                                  test::shellQuote(VARNHOLT_PTOOL) + " copy --force " + quotePath(in) + " " + quotePath(target));
-  EXPECT_EQ(r.status, 1) << r.err;
-  EXPECT_NE(r.err.find(std::generic_category().message(EACCES)), std::string::npos) << r.err;
-  EXPECT_NE(r.err.find("Save not completed of " + target.string()), std::string::npos);
-  EXPECT_EQ(readAll(target), earlierFile());
-  EXPECT_FALSE(tempLeft(dir / "locked"));
-}
-
 }  // namespace
 }  // namespace pt
