@@ -8,6 +8,7 @@
 #include "common/error.h"
 #include "container/pt_file.h"
 #include "container/user_prompt.h"
+#include "exchange/raw_tex.h"  // buildRawTex, for the raw export
 
 namespace pt {
 

@@ -77,24 +77,6 @@ TEST(RawTex, UnusedSlotOrNoIsRefusedAndTheFileKept) {
   EXPECT_EQ(readAll(dir / "x.tex"), old);
 }
 
-// A file exported from any slot imports into any other, slot 10 included;
-// the target keeps its size, dataSize and trailer and becomes used.
-TEST(RawTex, MovesBetweenSlots) {
-  ScratchDir dir;
-  const PtFile original = makeSamplePtFile();
-  for (auto [from, to] : {std::pair{0, 10}, std::pair{10, 4}, std::pair{2, 3}}) {
-    PtFile f = original;
-    ScriptedPrompt prompt;
-    ASSERT_TRUE(exportRawTex(f, from, dir / (std::to_string(to) + ".tex"), prompt));
-    ASSERT_TRUE(importRawTex(f, to, dir / (std::to_string(to) + ".tex"), prompt));
-    const PtSlot &now = f.slots[to], &was = original.slots[to];
-    EXPECT_EQ(buildRawTex(now), buildRawTex(original.slots[from]));
-    EXPECT_TRUE(now.used == 1 && now.width == was.width && now.height == was.height &&
-                now.dataSize == was.dataSize && now.trailer == was.trailer);
-    EXPECT_TRUE(isComplete(f)) << from << "->" << to;
-  }
-}
-
 TEST(RawTex, ImportTakesWhatTheFileHoldsAndNoMore) {
   ScratchDir dir;
   Bytes data(66560 + 500);
