@@ -31,7 +31,7 @@
 
 #include "bench/bench_support.h"
 #include "bitmap/slot_bitmap_writer.h"
-#include "container/sample_container.h"
+#include "sample/sample_container.h"
 #include "ui/form1.h"
 #include "ui/qt_file_dialog.h"
 #include "ui/slot_list.h"

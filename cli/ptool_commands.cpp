@@ -15,8 +15,10 @@
 #include "common/file_io.h"
 #include "container/pt_reader.h"
 #include "container/pt_writer.h"
-#include "container/sample_container.h"
+#include "bitmap/slot_bitmap_writer.h"
+#include "exchange/raw_tex.h"
 #include "exchange/slot_files.h"
+#include "sample/sample_container.h"
 
 namespace pt::cli {
 
@@ -77,21 +79,29 @@ bool loadHeaderBesideProgram(BmpHeader& header) {
   return false;
 }
 
+// The system's own line, then the reason on the next.
+void refusal(const std::string& line, const Error& error) {
+  std::cerr << line << '\n' << describe(error) << '\n';
+}
+
 bool open(const std::string& path, PtFile& file) {
-  CliPrompt prompt(false);
-  if (readPtFile(file, path, prompt)) return true;
-  std::cerr << "Open failed of " << path << '\n';
+  auto loaded = loadPtFile(path);
+  if (loaded) {
+    file = std::move(*loaded);
+    return true;
+  }
+  refusal("Open failed of " + path, loaded.error());
   return false;
 }
 
 int save(const PtFile& file, const std::string& path, bool force) {
   CliPrompt prompt(force);
-  if (writePtFile(file, path, prompt)) {
-    std::cout << "Saved : " << path << '\n';
-    return kOk;
+  if (const Status saved = savePtFile(file, path, prompt); !saved) {
+    refusal("Save not completed of " + path, saved.error());
+    return kFailed;
   }
-  std::cerr << "Save not completed of " << path << '\n';
-  return kFailed;
+  std::cout << "Saved : " << path << '\n';
+  return kOk;
 }
 
 int cmdInfo(const Args& a) {
@@ -118,14 +128,7 @@ int cmdCopy(const Args& a) {
 }
 
 int cmdSample(const Args& a) {
-  const std::string& out = a.positional[0];
-  CliPrompt prompt(a.flags.count("--force") != 0);
-  if (writePtFile(makeSamplePtFile(), out, prompt)) {
-    std::cout << "Saved : " << out << '\n';
-    return kOk;
-  }
-  std::cerr << "Save not completed of " << out << '\n';
-  return kFailed;
+  return save(makeSamplePtFile(), a.positional[0], a.flags.count("--force") != 0);
 }
 
 int cmdExport(const Args& a) {
@@ -138,21 +141,21 @@ int cmdExport(const Args& a) {
   PtFile file;
   if (!open(a.positional[0], file)) return kFailed;
   CliPrompt prompt(a.flags.count("--force") != 0);
-  Outcome outcome;
+  Bytes content;
   if (ext == ".tex") {
-    outcome = exportRawTexFile(file, *slot, out, prompt);
+    content = buildRawTex(file.slots[*slot]);
   } else {
     BmpHeader header{};
     if (!loadHeaderBesideProgram(header)) return kFailed;
-    outcome = exportBitmapFile(file, *slot, out, header, prompt, a.flags.count("--alpha") != 0);
+    content = buildSlotBitmap(file, *slot, header, a.flags.count("--alpha") != 0);
   }
   const std::string n = std::to_string(*slot);
-  if (outcome.ok) {
-    std::cout << "Slot " << n << " extracted as " << out << '\n';
-    return kOk;
+  if (const Status written = exportSlotFile(file, *slot, out, content, prompt); !written) {
+    refusal("Slot " + n + " not extracted", written.error());
+    return kFailed;
   }
-  std::cerr << "Slot " << n << " not extracted\n";
-  return kFailed;
+  std::cout << "Slot " << n << " extracted as " << out << '\n';
+  return kOk;
 }
 
 int cmdImport(const Args& a) {
@@ -163,15 +166,20 @@ int cmdImport(const Args& a) {
   if (ext != ".tex" && ext != ".bmp") return usageError("FILE must end in .tex or .bmp");
   PtFile file;
   if (!open(a.positional[0], file)) return kFailed;
-  CliPrompt prompt(false);
-  const Outcome outcome = ext == ".tex" ? importRawTexFile(file, *slot, source, prompt)
-                                        : importBitmapFile(file, *slot, source, prompt);
+  const ImportOptions options;
+  PtSlot& target = file.slots[*slot];
+  const Result<ImportNotes> imported = ext == ".tex" ? importRawTexFile(source, target)
+                                                     : importBitmapFile(source, target, *slot, options);
   const std::string n = std::to_string(*slot);
-  if (!outcome.ok) {
-    std::cerr << source << ": " << outcome.reason << "\nSlot " << n << " not loaded with new file\n";
+  if (!imported) {
+    refusal("Slot " + n + " not loaded with new file", imported.error());
     return kFailed;
   }
   std::cout << "Slot " << n << " loaded with " << source << '\n';
+  if (ext == ".tex" && imported->bytesFromFile < kRawTexSize)
+    std::cerr << "Note: the file holds " << imported->bytesFromFile << " of the " << kRawTexSize
+              << " bytes of a raw texture; the rest of the slot keeps its earlier contents.\n";
+  for (const std::string& line : describeNotes(*imported, options)) std::cerr << line << '\n';
   return save(file, *a.output, a.flags.count("--force") != 0);
 }
 

@@ -11,8 +11,7 @@
 #include "bitmap/bitmap_import.h"
 #include "bitmap/slot_bitmap_writer.h"
 #include "common/file_io.h"
-#include "container/byte_source.h"
-#include "exchange/slot_files.h"
+#include "exchange/raw_tex.h"
 #include "png/png_import.h"
 #include "png/slot_png_writer.h"
 
@@ -22,8 +21,6 @@ namespace fs = std::filesystem;
 using Json = nlohmann::ordered_json;
 
 namespace {
-
-Error refused(const Outcome& outcome) { return Error{ErrorKind::Invalid, outcome.reason}; }
 
 Error bad(const fs::path& manifest, const std::string& why) {
   return Error{ErrorKind::Invalid, manifest.string() + ": " + why};
@@ -127,21 +124,12 @@ Result<Bytes> slotFileBytes(const PtFile& file, std::uint8_t slot, SlotFileForma
 
 Result<ImportNotes> importSlotFile(PtFile& file, std::uint8_t slot, const fs::path& path,
                                    SlotFileFormat format, const ImportOptions& options) {
-  if (format == SlotFileFormat::Png) return importPngFile(path, file.slots[slot], slot, options);
-  PtSlot& target = file.slots[slot];
-  const Bytes palette = target.palette;
-  FileSource source;
-  if (auto opened = source.open(path); !opened) return opened.error();
-  ImportNotes notes;
-  if (format == SlotFileFormat::Tex) {
-    if (const Outcome read = importRawTexFrom(source, target, slot); !read.ok) return refused(read);
-    notes.bytesFromFile = kRawTexSize;
-    return notes;
+  switch (format) {
+    case SlotFileFormat::Tex: return importRawTexFile(path, file.slots[slot]);
+    case SlotFileFormat::Bmp: return importBitmapFile(path, file.slots[slot], slot, options);
+    case SlotFileFormat::Png: break;
   }
-  if (const Outcome read = importBitmapFrom(source, target, slot); !read.ok) return refused(read);
-  if (options.keepAlpha && palette.size() == kPaletteSize)
-    for (std::size_t n = 0; n < kPaletteEntries; ++n) target.palette[4 * n] = palette[4 * n];
-  return notes;
+  return importPngFile(path, file.slots[slot], slot, options);
 }
 
 std::string slotFileName(std::size_t slot, SlotFileFormat format) {

@@ -14,7 +14,7 @@
 #include "bitmap/slot_bitmap_writer.h"
 #include "common/file_io.h"
 #include "container/pt_writer.h"
-#include "container/sample_container.h"
+#include "sample/sample_container.h"
 #include "exchange/slot_files.h"
 #include "tests/support/test_support.h"
 

@@ -11,7 +11,7 @@
 #include <functional>
 
 #include "container/pt_writer.h"
-#include "container/sample_container.h"
+#include "sample/sample_container.h"
 #include "tests/support/test_support.h"
 #include "ui/form1.h"
 #include "ui/qt_paths.h"
