@@ -73,24 +73,26 @@ TEST_F(Form1Test, SlotDialogsNameTheSlotAndFormatAndStartInTheContainersFolder) 
   openThroughDialog(writeSample("s.pt"));
   clickRow(6);
   const struct {
-    bool exportIt, raw;
-    const char *title, *filter;
-  } cases[] = {{true, false, "Extract slot 6", "*.bmp|*.bmp"},
-               {true, true, "Extract slot 6", "*.tex|*.tex"},
-               {false, false, "Import into slot 6 from...", "*.bmp|*.bmp"},
-               {false, true, "Import into slot 6 from...", "*.tex|*.tex"}};
+    bool exportIt;
+    int option;  // 1, 2, 3: the format dialog's Option1..3
+    const char *title, *filter, *ext;
+  } cases[] = {{true, 2, "Extract slot 6", "*.bmp|*.bmp", "bmp"},
+               {true, 1, "Extract slot 6", "*.tex|*.tex", "tex"},
+               {true, 3, "Extract slot 6", "*.png|*.png", "png"},
+               {false, 2, "Import into slot 6 from...", "*.bmp|*.bmp", "bmp"},
+               {false, 1, "Import into slot 6 from...", "*.tex|*.tex", "tex"},
+               {false, 3, "Import into slot 6 from...", "*.png|*.png", "png"}};
   for (const auto& c : cases) {
-    whenFormatDialogUp(*form, [&c](ExDialog& d) {
-      if (c.raw) d.Option1->click();
+    whenFormatDialogUp(*form, [this, &c](ExDialog& d) {
+      if (c.option != 2) (c.option == 1 ? d.Option1 : d.Option3)->click();
       d.OKButton->click();
+      EXPECT_EQ(form->ExDialog_Return, c.option - 1);
     });
     cd.answers = {""};
     c.exportIt ? form->cbEx_Click() : form->Command2_Click();
     const ShownDialog& shown = cd.shown.back();
     EXPECT_EQ(shown.save, c.exportIt);
-    EXPECT_EQ(shown.title, c.title);
-    EXPECT_EQ(shown.filter, c.filter);
-    EXPECT_EQ(shown.defaultExt, c.raw ? "tex" : "bmp");
+    EXPECT_EQ(QStringList({shown.title, shown.filter, shown.defaultExt}), QStringList({c.title, c.filter, c.ext}));
     EXPECT_EQ(shown.directory, q(files.path()));
   }
   // A format dialog closed without an answer shows no file dialog.

@@ -1,0 +1,135 @@
+// PNG through the window (export, import, drop, notes) and the folder of all
+// slots, checked with Pillow as a second reader and writer.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include "sample/sample_container.h"
+#include "tests/ui/ui_test_support.h"
+
+namespace varnholt::test {
+namespace {
+
+std::string pillow(const std::string& script) {
+  const auto run = pt::test::runCommand("/usr/bin/python3 -c " + pt::test::shellQuote(script));
+  EXPECT_EQ(run.status, 0) << run.err;
+  return run.out;
+}
+
+class PngTest : public WindowTest {
+ protected:
+  void SetUp() override {
+    WindowTest::SetUp();
+    makeWindow();
+    openThroughDialog(writeSample("s.pt"));
+  }
+  void withPng(bool exportIt, const QString& path) {
+    whenFormatDialogUp(*form, [](ExDialog& d) {
+      d.Option3->click();
+      d.OKButton->click();
+    });
+    cd.answers = {path};
+    exportIt ? form->cbEx_Click() : form->Command2_Click();
+  }
+  std::string alphas(int slot) const {
+    std::string out;
+    for (int e = 0; e < 256; ++e) out += std::to_string(form->container().slots[slot].palette[4 * e]) + " ";
+    return out;
+  }
+};
+
+TEST_F(PngTest, ExportReadsBackWithPillowAndImportsTakeAlphaAndTellTheirNotes) {
+  clickRow(1);
+  const QString out = q(files / "one.png");
+  withPng(true, out);
+  EXPECT_EQ(lastMessage(), "Slot 1 extracted as " + out);
+  const std::string read = pillow("from PIL import Image\nim = Image.open('" + p(out).string() + "')\n"
+      "t = list(im.info['transparency']); t += [255] * (256 - len(t))\n"
+      "print(im.mode, im.size, im.getpixel((5, 3)), ' '.join(map(str, t)), '')");
+  const auto pixel = pt::fullPixelData(form->container().slots[1])[3 * 256 + 5];
+  EXPECT_EQ(read, "P (256, 256) " + std::to_string(pixel) + " " + alphas(1) + "\n");
+
+  // An indexed PNG with tRNS, dropped on the preview: its alpha, entries past tRNS opaque.
+  const std::filesystem::path made = files / "made.png", rgb = files / "rgb.png";
+  pillow("from PIL import Image\nim = Image.new('P', (256, 256), 1)\n"
+         "im.putpalette([9, 9, 9] * 256)\nim.save('" + made.string() + "', transparency=bytes([0, 85, 170]))\n"
+         "Image.new('RGB', (128, 128), (200, 30, 60)).save('" + rgb.string() + "')");
+  clickRow(0);
+  QMimeData data;
+  data.setUrls({QUrl::fromLocalFile(q(made))});
+  const QPoint at = form->p1->mapTo(form.get(), form->p1->rect().center());
+  QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(form.get(), &enter);
+  QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(form.get(), &drop);
+  EXPECT_EQ(lastMessage(), "Slot 0 loaded with " + q(made));
+  EXPECT_EQ(alphas(0).substr(0, 16), "0 85 170 255 255");
+
+  // A truecolour picture is quantized, and the window says so after its line.
+  withPng(false, q(rgb));
+  const auto messages = logMessages(form->logText());
+  EXPECT_EQ(messages[messages.size() - 2], "Slot 0 loaded with " + q(rgb));
+  EXPECT_EQ(messages.back(), "Note: the picture's colours were quantized into a new palette.");
+  EXPECT_EQ(form->container().slots[0].height, 128);
+  EXPECT_TRUE(form->isWindowModified());
+}
+
+TEST_F(PngTest, ExportAllWritesSlotFilesAndManifestAndImportAllBringsThemBack) {
+  const std::filesystem::path folder = files / "all";
+  cd.answers = {q(folder)};
+  form->exportAllSlots();
+  EXPECT_EQ(lastMessage(), "Exported 17 slots to " + q(folder));
+  for (const char* name : {"slot00.png", "slot02.png", "slot19.png", "manifest.json"})
+    EXPECT_TRUE(std::filesystem::exists(folder / name)) << name;
+  EXPECT_FALSE(std::filesystem::exists(folder / "slot03.png"));  // unused
+  EXPECT_EQ(pillow("import json\nm = json.load(open('" + (folder / "manifest.json").string() + "'))\n"
+                   "print(m['container'], m['slots'][2], m['slots'][3]['file'])"),
+            "s.pt {'slot': 2, 'used': 1, 'width': 128, 'height': 128, 'file': 'slot02.png'} None\n");
+  // Once more: one question, and No writes nothing.
+  prompt.answers = {false};
+  cd.answers = {q(folder)};
+  form->exportAllSlots();
+  EXPECT_EQ(prompt.questions.size(), 1u);
+  EXPECT_EQ(lastMessage(), "Export of all slots to " + q(folder) + " failed: the existing files were kept");
+
+  // Into a container whose pictures all differ; a bad file first stops it all.
+  const pt::PtFile original = pt::makeSamplePtFile();
+  openThroughDialog(writeSample("changed.pt", [](pt::PtFile& f) {
+    for (auto& s : f.slots) {
+      std::fill(s.palette.begin(), s.palette.end(), 7);
+      std::fill(s.pixels.begin(), s.pixels.end(), 3);
+      std::fill(s.extra.begin(), s.extra.end(), 3);
+      s.used = 0;
+    }
+  }));
+  const pt::Bytes slot4 = pt::test::readAll(folder / "slot04.png");
+  pt::test::writeAllBytes(folder / "slot04.png", pt::Bytes(100, 'x'));
+  cd.answers = {q(folder)};
+  form->importAllSlots();
+  auto messages = logMessages(form->logText());
+  EXPECT_EQ(messages[messages.size() - 2], "Import of all slots from " + q(folder) + " failed");
+  EXPECT_TRUE(messages.back().startsWith("slot 04: " + q(folder / "slot04.png") + ": ")) << messages.back().toStdString();
+  EXPECT_EQ(form->container().slots[0].palette, pt::Bytes(1024, 7));
+  EXPECT_FALSE(form->isWindowModified());
+
+  pt::test::writeAllBytes(folder / "slot04.png", slot4);
+  cd.answers = {q(folder)};
+  form->importAllSlots();
+  EXPECT_EQ(lastMessage(), "Imported 17 slots from " + q(folder));
+  for (int i = 0; i < 20; ++i) {
+    const pt::PtSlot &got = form->container().slots[i], &want = original.slots[i];
+    EXPECT_EQ(got.used, want.used) << i;
+    // The picture of a low-resolution slot is the first 128 x 128 bytes.
+    const std::size_t n = want.width * want.width;
+    const pt::Bytes gotPixels = pt::fullPixelData(got), wantPixels = pt::fullPixelData(want);
+    if (want.used) EXPECT_TRUE(got.palette == want.palette && std::equal(wantPixels.begin(), wantPixels.begin() + n, gotPixels.begin())) << i;
+  }
+  EXPECT_EQ(form->lv->topLevelItem(5)->text(1), "1");
+}
+
+}  // namespace
+}  // namespace varnholt::test
