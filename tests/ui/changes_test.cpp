@@ -2,10 +2,7 @@
 // files dropped on the window.
 #include <gtest/gtest.h>
 
-#include <QApplication>
-#include <QDropEvent>
 #include <QLineEdit>
-#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QRadioButton>
 
@@ -30,16 +27,6 @@ class ChangesTest : public WindowTest {
     clickRow(2);  // low resolution
     form->highres->click();
     form->Command3_Click();
-  }
-  void drop(const QString& path, QWidget* onto) {
-    QMimeData data;
-    data.setUrls({QUrl::fromLocalFile(path)});
-    const QPoint at = onto->mapTo(form.get(), onto->rect().center());
-    // A drop goes where the drag entered.
-    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(form.get(), &enter);
-    QDropEvent e(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(form.get(), &e);
   }
   QString first, other;
 };

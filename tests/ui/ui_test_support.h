@@ -3,7 +3,10 @@
 // folders.
 #include <gtest/gtest.h>
 
+#include <QApplication>
+#include <QDropEvent>
 #include <QLabel>
+#include <QMimeData>
 #include <QPointer>
 #include <QTest>
 #include <QTimer>
@@ -135,6 +138,16 @@ class WindowTest : public ::testing::Test {
     ASSERT_NE(item, nullptr);
     form->lv->scrollToItem(item);
     QTest::mouseClick(form->lv->viewport(), Qt::LeftButton, {}, form->lv->visualItemRect(item).center());
+  }
+  // A file dragged onto `onto` and dropped there.
+  void drop(const QString& path, QWidget* onto) {
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(path)});
+    const QPoint at = onto->mapTo(form.get(), onto->rect().center());
+    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(form.get(), &enter);
+    QDropEvent e(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(form.get(), &e);
   }
   QImage shownPicture() const { return form->p1->pixmap().toImage(); }
   QString lastMessage() const { return logMessages(form->logText()).back(); }
