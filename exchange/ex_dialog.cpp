@@ -1,5 +1,7 @@
 #include "exchange/ex_dialog.h"
 
+#include <algorithm>
+
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QPushButton>
@@ -15,9 +17,6 @@ ExDialog::ExDialog(std::uint8_t& answer, QWidget* owner)
   setObjectName("ExDialog");
   setWindowTitle("Export as...");
   setModal(false);
-  // The designed 285 x 111, one option row (32 pixels) taller for PNG.
-  setFixedSize(285, 143);
-
   OKButton = new QPushButton("OK", this);
   CancelButton = new QPushButton("Cancel", this);
   Option1 = new QRadioButton("raw data (*.tex)", this);
@@ -29,18 +28,13 @@ ExDialog::ExDialog(std::uint8_t& answer, QWidget* owner)
   Option2->setObjectName("Option2");
   Option3->setObjectName("Option3");
 
-  OKButton->setGeometry(24, 104, 81, 25);
-  CancelButton->setGeometry(176, 104, 81, 25);
-  Option1->setGeometry(8, 0, 281, 33);
-  Option2->setGeometry(8, 32, 273, 33);
-  Option3->setGeometry(8, 64, 273, 33);
   // Enter and Escape choose nothing here; only a click or Space does.
   for (QPushButton* b : {OKButton, CancelButton}) {
     b->setAutoDefault(false);
     b->setDefault(false);
   }
   Option2->setChecked(true);
-  fitCaptions();
+  layOut();
 
   setTabOrder(OKButton, CancelButton);
   setTabOrder(CancelButton, Option1);
@@ -58,20 +52,30 @@ ExDialog::ExDialog(std::uint8_t& answer, QWidget* owner)
   Modus = 0;
 }
 
-// The window has a fixed size; a large system font would cut the bitmap
-// option's caption, so the dialog's font shrinks until every caption fits.
-void ExDialog::fitCaptions() {
-  QFont f = font();
+// The designed window is 285 x 111 pixels, one option row (32 pixels)
+// taller for PNG. It widens for captions that the system font makes longer,
+// up to kMaxWidth; beyond that the dialog's font shrinks until they fit.
+void ExDialog::layOut() {
+  constexpr int kMaxWidth = 480;
   const int indicator = style()->pixelMetric(QStyle::PM_ExclusiveIndicatorWidth, nullptr, Option2) +
                         style()->pixelMetric(QStyle::PM_RadioButtonLabelSpacing, nullptr, Option2) + 4;
-  const auto fits = [&](const QFont& font) {
+  const auto widest = [&](const QFont& font) {
     const QFontMetrics m(font);
-    return m.horizontalAdvance(Option2->text()) + indicator <= Option2->width() &&
-           m.horizontalAdvance(Option1->text()) + indicator <= Option1->width() &&
-           m.horizontalAdvance(Option3->text()) + indicator <= Option3->width();
+    int w = 0;
+    for (QRadioButton* o : {Option1, Option2, Option3}) w = std::max(w, m.horizontalAdvance(o->text()) + indicator);
+    return w;
   };
-  while (!fits(f) && f.pointSizeF() > 6.0) f.setPointSizeF(f.pointSizeF() - 0.5);
+  QFont f = font();
+  while (widest(f) > kMaxWidth - 12 && f.pointSizeF() > 6.0) f.setPointSizeF(f.pointSizeF() - 0.5);
   setFont(f);
+  const int optionWidth = std::clamp(widest(f), 273, kMaxWidth - 12);
+  const int width = optionWidth + 12;
+  setFixedSize(width, 143);
+  Option1->setGeometry(8, 0, optionWidth + 8, 33);
+  Option2->setGeometry(8, 32, optionWidth, 33);
+  Option3->setGeometry(8, 64, optionWidth, 33);
+  OKButton->setGeometry(24, 104, 81, 25);
+  CancelButton->setGeometry(width - 109, 104, 81, 25);
 }
 
 void ExDialog::SetMode(std::uint8_t m) {

@@ -41,7 +41,7 @@ class ExDialog final : public QDialog {
   void showEvent(QShowEvent* event) override;
 
  private:
-  void fitCaptions();
+  void layOut();
 
   std::uint8_t& answer_;
 };

@@ -214,6 +214,7 @@ void Form1::buildMenu() {
                                     &Form1::cbEx_Click);
   importAction = mnuFile->addAction("Import image…", QKeySequence(Qt::CTRL | Qt::Key_I), this,
                                     &Form1::Command2_Click);
+  mnuFile->addSeparator();
   exportAllAction = mnuFile->addAction("Export all slots…", this, &Form1::exportAllSlots);
   importAllAction = mnuFile->addAction("Import all slots…", this, &Form1::importAllSlots);
   // Kept for the session; every import (one slot, all slots, a drop) uses them.
