@@ -198,15 +198,16 @@ Result<std::vector<SlotFile>> slotFilesIn(const fs::path& folder) {
 }
 
 FolderImport importSlotFolder(PtFile& file, const fs::path& folder, const ImportOptions& options) {
-  FolderImport result;
   const auto files = slotFilesIn(folder);
-  if (!files) {
-    result.refusals.push_back(describe(files.error()));
-    return result;
-  }
+  if (!files) return FolderImport{{}, {describe(files.error())}};
+  return importSlotFiles(file, *files, options);
+}
+
+FolderImport importSlotFiles(PtFile& file, const std::vector<SlotFile>& files, const ImportOptions& options) {
+  FolderImport result;
   // Into a copy, so that a refusal anywhere leaves the container untouched.
   PtFile copy = file;
-  for (const auto& f : *files) {
+  for (const auto& f : files) {
     char slot[8];
     std::snprintf(slot, sizeof slot, "%02u", unsigned(f.slot));
     const auto format = slotFileFormatOf(f.path);

@@ -79,7 +79,10 @@ struct FolderImport {
   std::vector<std::string> refusals;
 };
 
-// Every slot file of the folder into `file`, all or nothing.
+// The files into `file`, all or nothing.
+FolderImport importSlotFiles(PtFile& file, const std::vector<SlotFile>& files, const ImportOptions& options);
+
+// Every slot file of the folder (slotFilesIn) into `file`, all or nothing.
 FolderImport importSlotFolder(PtFile& file, const std::filesystem::path& folder,
                               const ImportOptions& options);
 
