@@ -1,0 +1,129 @@
+#include "cli/core_calls.h"
+
+#include <algorithm>
+#include <cctype>
+
+#include "bitmap/bitmap_import.h"
+#include "bitmap/slot_bitmap_writer.h"
+#include "cli/cli_prompt.h"
+#include "common/file_io.h"
+#include "container/pt_reader.h"
+#include "container/pt_writer.h"
+#include "exchange/check_file.h"
+#include "exchange/slot_files.h"
+
+namespace pt::cli {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// Collects what a core routine shows, so the caller can print it after its
+// own line.
+class QuietPrompt final : public UserPrompt {
+ public:
+  explicit QuietPrompt(UserPrompt& outer) : outer_(outer) {}
+  bool askYesNo(const std::string& t, const std::string& q) override { return outer_.askYesNo(t, q); }
+  void showError(const std::string&, const std::string& text) override { last = text; }
+  void showInfo(const std::string& c, const std::string& t) override { outer_.showInfo(c, t); }
+  std::string last;
+
+ private:
+  UserPrompt& outer_;
+};
+
+Error declined() { return Error{ErrorKind::Declined, "File exists. Overwrite? No (give --force to replace it)"}; }
+
+}  // namespace
+
+std::optional<SlotFormat> formatOf(const fs::path& path) {
+  std::string ext = path.extension().string();
+  std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
+  if (ext == ".tex") return SlotFormat::Tex;
+  if (ext == ".bmp") return SlotFormat::Bmp;
+  if (ext == ".png") return SlotFormat::Png;
+  return std::nullopt;
+}
+
+const char* extensionOf(SlotFormat format) {
+  switch (format) {
+    case SlotFormat::Tex: return ".tex";
+    case SlotFormat::Bmp: return ".bmp";
+    case SlotFormat::Png: return ".png";
+  }
+  return "";
+}
+
+Result<PtFile> readContainer(const fs::path& path) {
+  PtFile file;
+  const ReadResult read = loadPtFile(path, file);
+  if (read.ok()) return file;
+  if (read.status == ReadStatus::WrongMagic)
+    return Error{ErrorKind::Invalid, "not a Paint Tool file: it does not start with \"CON \""};
+  return Error{read.status == ReadStatus::TooShort ? ErrorKind::Invalid : ErrorKind::Io, read.message};
+}
+
+Status saveContainer(const PtFile& file, const fs::path& path, UserPrompt& prompt) {
+  QuietPrompt quiet(prompt);
+  switch (savePtFile(file, path, quiet)) {
+    case WriteStatus::Ok: return Status::success();
+    case WriteStatus::Declined: return declined();
+    case WriteStatus::Incomplete: return Error{ErrorKind::Incomplete, {}};
+    case WriteStatus::IoFailure: return Error{ErrorKind::Io, quiet.last};
+  }
+  return Error{ErrorKind::Io, {}};
+}
+
+Result<Bytes> slotFileBytes(const PtFile& file, std::uint8_t slot, SlotFormat format,
+                            const BmpHeader* header, bool alphaView) {
+  if (file.slots[slot].used != 1)
+    return Error{ErrorKind::NotUsed, "slot " + std::to_string(slot) + " holds no texture (not used)"};
+  switch (format) {
+    case SlotFormat::Tex: return buildRawTex(file.slots[slot]);
+    case SlotFormat::Bmp: return buildSlotBitmap(file, slot, *header, alphaView);
+    case SlotFormat::Png: break;
+  }
+  return Error{ErrorKind::Unsupported, "PNG files are not supported yet"};
+}
+
+Status exportSlotFile(const PtFile& file, std::uint8_t slot, const fs::path& path,
+                      SlotFormat format, const BmpHeader* header, bool alphaView,
+                      UserPrompt& prompt) {
+  auto bytes = slotFileBytes(file, slot, format, header, alphaView);
+  if (!bytes) return bytes.error();
+  if (!checkFile(path, 0, prompt)) return declined();
+  return safeWriteFile(path, *bytes);
+}
+
+Result<ImportNotes> importSlotFile(PtFile& file, std::uint8_t slot, const fs::path& path,
+                                   SlotFormat format, const ImportOptions& options) {
+  PtSlot& target = file.slots[slot];
+  const Bytes palette = target.palette;
+  // Reading asks nothing, so a prompt that never answers Yes will do.
+  CliPrompt never(false);
+  QuietPrompt quiet(never);
+  Outcome outcome;
+  switch (format) {
+    case SlotFormat::Tex: outcome = importRawTexFile(file, slot, path, quiet); break;
+    case SlotFormat::Bmp: outcome = importBitmapFile(file, slot, path, quiet); break;
+    case SlotFormat::Png: return Error{ErrorKind::Unsupported, "PNG files are not supported yet"};
+  }
+  if (!outcome.ok) return Error{ErrorKind::Invalid, outcome.reason};
+  ImportNotes notes;
+  if (format == SlotFormat::Tex) notes.bytesFromFile = kRawTexSize;
+  if (format == SlotFormat::Bmp && options.keepAlpha && palette.size() == kPaletteSize)
+    for (std::size_t n = 0; n < kPaletteEntries; ++n) target.palette[4 * n] = palette[4 * n];
+  return notes;
+}
+
+Result<BmpHeader> headerBesideProgram() {
+  std::error_code ec;
+  fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+  const fs::path folder = ec ? fs::current_path() : exe.parent_path();
+  auto loaded = loadBmpHeader(folder / kBmpHeaderFileName);
+  if (loaded) return *loaded;
+  return Error{loaded.error().kind, describe(loaded.error()) + "\nBitmap work needs " +
+                                        std::string(kBmpHeaderFileName) + " beside the program."};
+}
+
+}  // namespace pt::cli

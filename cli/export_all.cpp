@@ -1,0 +1,132 @@
+// ptool export-all: every used slot of many containers, written in one
+// batch that flushes once per few hundred files.
+#include <iostream>
+#include <mutex>
+#include <set>
+#include <sys/stat.h>
+
+#include "cli/command_support.h"
+#include "cli/core_calls.h"
+#include "cli/manifest.h"
+#include "cli/parallel.h"
+#include "cli/ptool_commands.h"
+#include "common/batch_write.h"
+
+namespace pt::cli {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Job {
+  fs::path container;
+  fs::path folder;
+  std::vector<std::string> names;  // the files this container gets, manifest included
+  std::optional<Error> failed;
+};
+
+std::vector<std::string> targetNames(const PtFile& file, SlotFormat format) {
+  std::vector<std::string> names;
+  for (std::size_t i = 0; i < kSlotCount; ++i)
+    if (file.slots[i].used == 1) names.push_back(slotFileName(i, format));
+  names.push_back(kManifestName);
+  return names;
+}
+
+// Writes one container's files into the batch.
+Status exportContainer(const Job& job, SlotFormat format, const BmpHeader* header, BatchWriter& writer) {
+  auto file = readContainer(job.container);
+  if (!file) return file.error();
+  for (std::uint8_t i = 0; i < kSlotCount; ++i) {
+    if (file->slots[i].used != 1) continue;
+    auto bytes = slotFileBytes(*file, i, format, header, false);
+    if (!bytes) return Error{bytes.error().kind, "slot " + std::to_string(i) + ": " + describe(bytes.error())};
+    if (auto added = writer.add(job.folder / slotFileName(i, format), *bytes); !added) return added;
+  }
+  const std::string manifest = buildManifest(job.container.filename().string(), *file, format);
+  return writer.add(job.folder / kManifestName,
+                    std::span(reinterpret_cast<const std::uint8_t*>(manifest.data()), manifest.size()));
+}
+
+}  // namespace
+
+int cmdExportAll(const std::vector<std::string>& ins, const std::string& dir,
+                 const std::string& formatName, bool force) {
+  const SlotFormat format = formatName == "bmp" ? SlotFormat::Bmp
+                            : formatName == "tex" ? SlotFormat::Tex
+                                                  : SlotFormat::Png;
+  std::vector<Job> jobs(ins.size());
+  std::set<std::string> stems;
+  for (std::size_t i = 0; i < ins.size(); ++i) {
+    jobs[i].container = ins[i];
+    const std::string stem = fs::path(ins[i]).stem().string();
+    jobs[i].folder = ins.size() == 1 ? fs::path(dir) : fs::path(dir) / stem;
+    if (ins.size() > 1 && !stems.insert(stem).second)
+      return usageError("two containers are named " + stem + "; their folders would meet");
+  }
+  Result<BmpHeader> header = BmpHeader{};
+  if (format == SlotFormat::Bmp && !(header = headerBesideProgram())) {
+    std::cerr << "Nothing extracted\n";
+    printReason(header.error());
+    return kFailed;
+  }
+
+  // Every container is read and every target checked before anything is written.
+  parallelFor(jobs.size(), [&](std::size_t i) {
+    auto file = readContainer(jobs[i].container);
+    if (file) jobs[i].names = targetNames(*file, format);
+    else jobs[i].failed = file.error();
+  });
+  std::vector<std::string> refusals;
+  for (const auto& job : jobs) {
+    if (job.failed) {
+      std::cerr << "Open failed of " << job.container.string() << '\n';
+      printReason(*job.failed);
+      refusals.push_back(job.container.string());
+      continue;
+    }
+    for (const auto& name : job.names) {
+      const fs::path target = job.folder / name;
+      struct stat st {};
+      if (::stat(target.c_str(), &st) != 0) continue;
+      if (!S_ISREG(st.st_mode)) refusals.push_back(target.string() + ": not a regular file");
+      else if (!force) refusals.push_back(target.string() + ": exists (give --force to replace it)");
+    }
+  }
+  if (!refusals.empty()) {
+    std::cerr << "Nothing extracted\n";
+    for (const auto& r : refusals) std::cerr << r << '\n';
+    return kFailed;
+  }
+
+  for (const auto& job : jobs)
+    if (auto made = makeFolderDurably(job.folder); !made) {
+      std::cerr << "Nothing extracted\n";
+      printReason(made.error());
+      return kFailed;
+    }
+  BatchWriter writer(force ? BatchWriter::Existing::Replace : BatchWriter::Existing::Keep);
+  parallelFor(jobs.size(), [&](std::size_t i) {
+    if (auto done = exportContainer(jobs[i], format, &*header, writer); !done) jobs[i].failed = done.error();
+  });
+  Status committed = writer.commit();
+  int status = kOk;
+  for (const auto& job : jobs) {
+    if (job.failed) {
+      std::cerr << "Slots of " << job.container.string() << " not extracted\n";
+      printReason(*job.failed);
+      status = kFailed;
+    } else if (committed) {
+      std::cout << "Slots of " << job.container.string() << " extracted into " << job.folder.string()
+                << '\n';
+    }
+  }
+  if (!committed) {
+    std::cerr << "Not every file was written: " << writer.committed() << " are in place\n";
+    printReason(committed.error());
+    status = kFailed;
+  }
+  return status;
+}
+
+}  // namespace pt::cli

@@ -1,0 +1,261 @@
+#include "common/batch_write.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstdio>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "common/file_io.h"
+
+namespace pt {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The file a chain of symbolic links ends at (the path itself if it is none).
+fs::path resolveLinks(fs::path path) {
+  for (int depth = 0; depth < 40; ++depth) {
+    std::error_code ec;
+    if (!fs::is_symlink(fs::symlink_status(path, ec))) return path;
+    fs::path next = fs::read_symlink(path, ec);
+    if (ec) return path;
+    path = next.is_absolute() ? next : path.parent_path() / next;
+  }
+  return path;
+}
+
+Error withPath(const fs::path& path, const Error& e) {
+  return Error{e.kind, path.string() + ": " + describe(e), e.code};
+}
+
+Status writeAll(int fd, std::span<const std::uint8_t> data) {
+  std::size_t done = 0;
+  while (done < data.size()) {
+    const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      return errnoError(errno);
+    }
+    if (n == 0) return errnoError(ENOSPC);
+    done += static_cast<std::size_t>(n);
+  }
+  return Status::success();
+}
+
+std::string tempName(const fs::path& target) {
+  static std::atomic<unsigned> counter{0};
+  return std::string(kTempPrefix) + target.filename().string().substr(0, 120) + "." +
+         std::to_string(::getpid()) + "." + std::to_string(counter++) + ".tmp";
+}
+
+// A file written but not yet in place.
+struct Pending {
+  int fd = -1;
+  fs::path target;
+  fs::path named;  // the temporary file's name where there is no O_TMPFILE
+  bool replace = false;  // something stood at the target when it was added
+  dev_t device = 0;
+};
+
+void drop(Pending& p) {
+  if (p.fd >= 0) ::close(p.fd);
+  p.fd = -1;
+  if (!p.named.empty()) ::unlink(p.named.c_str());
+}
+
+// Gives the written file its name. `mayReplace`: an existing target may be
+// replaced; otherwise a target that appeared since is an error.
+Status place(Pending& p, bool mayReplace) {
+  if (!p.named.empty()) {
+    const int rc = mayReplace ? ::rename(p.named.c_str(), p.target.c_str())
+                              : ::renameat2(AT_FDCWD, p.named.c_str(), AT_FDCWD,
+                                            p.target.c_str(), RENAME_NOREPLACE);
+    if (rc != 0) return errnoError(errno);
+    p.named.clear();
+    return Status::success();
+  }
+  const std::string self = "/proc/self/fd/" + std::to_string(p.fd);
+  if (!p.replace) {
+    // The common case, a new file: linking the finished file under its name
+    // is atomic and leaves nothing behind at any moment.
+    if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, p.target.c_str(), AT_SYMLINK_FOLLOW) == 0)
+      return Status::success();
+    if (errno != EEXIST || !mayReplace) return errnoError(errno);
+  }
+  // link() cannot replace: name the file beside the target, then rename it.
+  const fs::path named = p.target.parent_path() / tempName(p.target);
+  if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, named.c_str(), AT_SYMLINK_FOLLOW) != 0)
+    return errnoError(errno);
+  if (::rename(named.c_str(), p.target.c_str()) != 0) {
+    const int e = errno;
+    ::unlink(named.c_str());
+    return errnoError(e);
+  }
+  return Status::success();
+}
+
+void syncFolder(const fs::path& dir) {
+  const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  ::fsync(fd);
+  ::close(fd);
+}
+
+}  // namespace
+
+struct BatchWriter::State {
+  Existing existing;
+  std::size_t maxPending;
+  mode_t umask = 022;
+  std::mutex mutex;
+  std::vector<Pending> pending;
+  std::optional<Error> failed;
+  std::size_t committed = 0;
+
+  Status fail(const Error& e) {
+    if (!failed) failed = e;
+    return *failed;
+  }
+
+  // Flushes and places every pending file; the mutex is held.
+  Status flush() {
+    Status result = flushPending();
+    for (auto& p : pending) drop(p);
+    pending.clear();
+    return result;
+  }
+
+  Status flushPending() {
+    if (failed) return *failed;
+    if (pending.empty()) return Status::success();
+    std::map<dev_t, int> devices;
+    for (const auto& p : pending) devices.emplace(p.device, p.fd);
+    for (const auto& [device, fd] : devices) {
+      if (::syncfs(fd) == 0) continue;
+      if (errno != ENOSYS) return fail(errnoError(errno));
+      for (const auto& p : pending)
+        if (p.device == device && ::fsync(p.fd) != 0) return fail(withPath(p.target, errnoError(errno)));
+    }
+    for (const auto& p : pending)
+      if (::fdatasync(p.fd) != 0) return fail(withPath(p.target, errnoError(errno)));
+    std::set<fs::path> folders;
+    Status result;
+    for (auto& p : pending) {
+      Status placed = place(p, existing == Existing::Replace);
+      if (!placed) {
+        result = fail(withPath(p.target, placed.error()));
+        break;
+      }
+      folders.insert(p.target.parent_path());
+      ++committed;
+    }
+    for (const auto& folder : folders) syncFolder(folder);
+    return result;
+  }
+};
+
+BatchWriter::BatchWriter(Existing existing, std::size_t maxPending)
+    : state_(std::make_unique<State>()) {
+  state_->existing = existing;
+  state_->maxPending = maxPending ? maxPending : 1;
+  state_->umask = ::umask(022);
+  ::umask(state_->umask);
+}
+
+BatchWriter::~BatchWriter() {
+  for (auto& p : state_->pending) drop(p);
+}
+
+std::size_t BatchWriter::committed() const {
+  std::lock_guard lock(state_->mutex);
+  return state_->committed;
+}
+
+Status BatchWriter::add(const fs::path& requested, std::span<const std::uint8_t> data) {
+  {
+    std::lock_guard lock(state_->mutex);
+    if (state_->failed) return *state_->failed;
+  }
+  Pending p;
+  p.target = resolveLinks(requested);
+  fs::path dir = p.target.parent_path();
+  if (dir.empty()) dir = ".", p.target = dir / p.target;
+
+  struct stat st {};
+  p.replace = ::stat(p.target.c_str(), &st) == 0;
+  auto refuse = [&](const Error& e) {
+    drop(p);
+    std::lock_guard lock(state_->mutex);
+    return state_->fail(withPath(requested, e));
+  };
+  if (p.replace) {
+    if (!S_ISREG(st.st_mode)) return refuse(Error{ErrorKind::NotAFile, {}, 0});
+    if (state_->existing == Existing::Keep) return refuse(Error{ErrorKind::Declined, "the file exists"});
+    if (::access(p.target.c_str(), W_OK) != 0) return refuse(errnoError(errno));
+  }
+  const mode_t mode = p.replace ? (st.st_mode & 07777) : (0666 & ~state_->umask);
+
+  p.fd = ::open(dir.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
+  if (p.fd < 0 && (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL)) {
+    p.named = dir / tempName(p.target);
+    p.fd = ::open(p.named.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (p.fd < 0) p.named.clear();
+  }
+  if (p.fd < 0) return refuse(errnoError(errno));
+  if (auto written = writeAll(p.fd, data); !written) return refuse(written.error());
+  if ((p.replace || !p.named.empty()) && ::fchmod(p.fd, mode) != 0) return refuse(errnoError(errno));
+  if (p.replace) {
+    // Only a privileged user can hand a file to another owner; keep ours.
+    [[maybe_unused]] const int owned = ::fchown(p.fd, st.st_uid, st.st_gid);
+  }
+  struct stat done {};
+  if (::fstat(p.fd, &done) != 0) return refuse(errnoError(errno));
+  if (static_cast<std::uint64_t>(done.st_size) != data.size()) return refuse(errnoError(EIO));
+  p.device = done.st_dev;
+
+  std::lock_guard lock(state_->mutex);
+  if (state_->failed) {
+    drop(p);
+    return *state_->failed;
+  }
+  state_->pending.push_back(std::move(p));
+  if (state_->pending.size() >= state_->maxPending) return state_->flush();
+  return Status::success();
+}
+
+Status BatchWriter::commit() {
+  std::lock_guard lock(state_->mutex);
+  return state_->flush();
+}
+
+Status makeFolderDurably(const fs::path& folder) {
+  std::vector<fs::path> created;
+  fs::path at = folder;
+  std::error_code ec;
+  while (!at.empty() && !fs::exists(at, ec)) {
+    created.push_back(at);
+    if (at == at.parent_path()) break;
+    at = at.parent_path();
+  }
+  for (auto it = created.rbegin(); it != created.rend(); ++it) {
+    if (::mkdir(it->c_str(), 0777) != 0 && errno != EEXIST) return withPath(*it, errnoError(errno));
+    fs::path parent = it->parent_path();
+    syncFolder(parent.empty() ? fs::path(".") : parent);
+  }
+  struct stat st {};
+  if (::stat(folder.c_str(), &st) != 0) return withPath(folder, errnoError(errno));
+  if (!S_ISDIR(st.st_mode)) return withPath(folder, errnoError(ENOTDIR));
+  return Status::success();
+}
+
+}  // namespace pt

@@ -1,0 +1,59 @@
+#pragma once
+// Writing many whole files at once with the guarantee of safeWriteFile (each
+// target holds its complete new bytes or its earlier file, never a mixture,
+// and survives a crash of the system once the writer says so) while paying
+// for one flush per batch instead of two per file.
+//
+// Each file is first written, unflushed, to an unnamed temporary file in its
+// target's folder (O_TMPFILE; a named temporary file where the file system
+// has none). When a batch is full or commit() is called, one syncfs() per
+// file system puts all their data and inodes on disk in one journal commit,
+// an fdatasync() per file (cheap: nothing is left to write) collects that
+// file's own write-back error, then each is linked or renamed into place and
+// each folder is flushed once. A crash before a file's rename leaves its
+// earlier file and no trace of the new one (an unnamed file vanishes); after
+// it, the complete new file, since its data was durable before its name was.
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <span>
+
+#include "common/error.h"
+
+namespace pt {
+
+class BatchWriter {
+ public:
+  enum class Existing {
+    Replace,  // an existing regular file is replaced (keeping its permission bits)
+    Keep,     // an existing file is an error (ErrorKind::Declined) and stays
+  };
+
+  // `maxPending` bounds the temporary files open at once.
+  explicit BatchWriter(Existing existing, std::size_t maxPending = 256);
+  ~BatchWriter();  // drops every file not yet committed
+  BatchWriter(const BatchWriter&) = delete;
+  BatchWriter& operator=(const BatchWriter&) = delete;
+
+  // Writes `data` for `target` (a symbolic link is followed). Safe to call
+  // from several threads. After the first error every later call returns
+  // that error and nothing more is put in place.
+  Status add(const std::filesystem::path& target, std::span<const std::uint8_t> data);
+
+  // Puts every file added so far in place, durably. Returns the first error.
+  Status commit();
+
+  // Files put in place so far.
+  std::size_t committed() const;
+
+ private:
+  struct State;
+  std::unique_ptr<State> state_;
+};
+
+// Creates the folder (and missing parents) and flushes each new entry's
+// parent, so that files committed into it are reachable after a crash.
+Status makeFolderDurably(const std::filesystem::path& folder);
+
+}  // namespace pt
