@@ -1,5 +1,6 @@
 // ptool export-all: every used slot of many containers, written in one
 // batch that flushes once per few hundred files.
+#include <algorithm>
 #include <iostream>
 #include <mutex>
 #include <set>
@@ -109,7 +110,10 @@ int cmdExportAll(const std::vector<std::string>& ins, const std::string& dir,
   parallelFor(jobs.size(), [&](std::size_t i) {
     if (auto done = exportContainer(jobs[i], format, &*header, writer); !done) jobs[i].failed = done.error();
   });
-  Status committed = writer.commit();
+  // A container that failed on the way takes the whole last batch with it.
+  const bool anyFailed = std::any_of(jobs.begin(), jobs.end(), [](const Job& j) { return j.failed.has_value(); });
+  Status committed = anyFailed ? Status(Error{ErrorKind::Incomplete, "a container could not be extracted"})
+                               : writer.commit();
   int status = kOk;
   for (const auto& job : jobs) {
     if (job.failed) {

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include "container/pt_reader.h"
-#include "container/pt_writer.h"
 #include "container/sample_container.h"
 #include "exchange/slot_files.h"
 #include "tests/support/test_support.h"
@@ -9,83 +8,93 @@
 namespace pt {
 namespace {
 
+namespace fs = std::filesystem;
 using test::quotePath;
 using test::readAll;
 using test::runPtool;
 using test::ScratchDir;
 
+// Runs a Python snippet with Pillow, an independent reader of the PNGs.
+test::RunResult python(const std::string& code) {
+  return test::runCommand("/usr/bin/python3 -c " + test::shellQuote(code));
+}
+
 class Ptool : public ::testing::Test {
  protected:
   void SetUp() override { test::writeAllBytes(sample, makeSampleContainer()); }
+  std::string q(const std::string& name) const { return quotePath(dir / name); }
   ScratchDir dir;
-  std::filesystem::path sample = dir / "sample.pt";
+  fs::path sample = dir / "sample.pt";
+  std::string s = quotePath(sample);
 };
 
 TEST_F(Ptool, InfoListsSlotsAsTheSlotListShowsThem) {
-  const auto r = runPtool("info " + quotePath(sample));
+  const auto r = runPtool("info " + s);
   ASSERT_EQ(r.status, 0) << r.err;
-  const PtFile f = makeSamplePtFile();
-  std::string expected, json = "[";
-  for (std::size_t i = 0; i < kSlotCount; ++i) {
-    const int h = f.slots[i].height == 512 ? 128 : f.slots[i].height;
-    expected += std::to_string(i) + " " + std::to_string(f.slots[i].used) + " " +
-                std::to_string(f.slots[i].width) + " " + std::to_string(h) + "\n";
-    json += std::string(i ? "," : "") + "{\"slot\":" + std::to_string(i) + ",\"used\":" +
-            std::to_string(f.slots[i].used) + ",\"width\":" + std::to_string(f.slots[i].width) +
-            ",\"height\":" + std::to_string(h) + "}";
-  }
-  EXPECT_EQ(r.out, expected);
-  EXPECT_NE(expected.find("2 1 128 128"), std::string::npos);
-  const auto j = runPtool("info --json " + quotePath(sample));
-  EXPECT_EQ(j.out, json + "]\n");
+  EXPECT_EQ(r.out.substr(0, 48), "0 1 256 256\n1 1 256 256\n2 1 128 128\n3 0 256 256\n");
+  const auto j = runPtool("info --json " + s);
+  EXPECT_EQ(j.out.substr(0, 91),
+            "[{\"slot\":0,\"used\":1,\"width\":256,\"height\":256},{\"slot\":1,\"used\":1,\"width\":256,\"height\":256},");
+  EXPECT_EQ(j.out.substr(j.out.size() - 48), ",{\"slot\":19,\"used\":1,\"width\":256,\"height\":256}]\n");
 }
 
 TEST_F(Ptool, UsageErrorsExitWithTwo) {
-  EXPECT_EQ(runPtool("").status, 2);
-  EXPECT_EQ(runPtool("frobnicate").status, 2);
-  EXPECT_EQ(runPtool("info").status, 2);
-  EXPECT_EQ(runPtool("info a b").status, 2);
-  EXPECT_EQ(runPtool("info --bogus " + quotePath(sample)).status, 2);
-  EXPECT_EQ(runPtool("export " + quotePath(sample) + " 20 " + quotePath(dir / "x.tex")).status, 2);
-  EXPECT_EQ(runPtool("export " + quotePath(sample) + " -1 " + quotePath(dir / "x.tex")).status, 2);
-  EXPECT_EQ(runPtool("export " + quotePath(sample) + " 1 " + quotePath(dir / "x.png")).status, 2);
-  EXPECT_EQ(runPtool("import " + quotePath(sample) + " 1 " + quotePath(dir / "x.tex")).status, 2);  // no -o
-  EXPECT_EQ(runPtool("set-res " + quotePath(sample) + " 1 medium -o " + quotePath(dir / "o.pt")).status, 2);
+  const std::string cases[] = {
+      "", "frobnicate", "info", "info a b", "info --bogus " + s, "export " + s + " 20 " + q("x.tex"),
+      "export " + s + " -1 " + q("x.tex"), "export " + s + " 1 " + q("x.gif"),
+      "export " + s + " 1 " + q("x.tex") + " --alpha", "import " + s + " 1 " + q("x.tex"),
+      "import " + s + " 1 " + q("x.tex") + " -o", "import " + s + " 1 " + q("x.png") + " -o o.pt --palette old",
+      "set-res " + s + " 1 medium -o " + q("o.pt"), "export-all " + s, "export-all " + s + " -d d --format gif",
+      "export-all " + s + " " + q("sub/sample.pt") + " -d " + q("d"), "import-all " + s + " d",
+      "diff " + s, "thumbnail " + s + " " + q("t.png") + " --size 0", "thumbnail " + s + " " + q("t.png") + " --size x"};
+  for (const auto& args : cases) {
+    const auto r = runPtool(args);
+    EXPECT_EQ(r.status, 2) << args;
+    EXPECT_NE(r.err.find("ptool --help"), std::string::npos) << args << ": " << r.err;
+  }
+  EXPECT_FALSE(fs::exists(dir / "d"));
+  const auto version = runPtool("--version");
+  EXPECT_EQ(version.status, 0);
+  EXPECT_EQ(version.out, VARNHOLT_VERSION "\n");
   const auto help = runPtool("--help");
   EXPECT_EQ(help.status, 0);
-  for (const char* cmd : {"info", "copy", "sample", "export", "import", "set-res"}) {
+  for (const char* cmd : {"info", "copy", "sample", "export", "import", "set-res", "export-all",
+                          "import-all", "diff", "thumbnail"}) {
     EXPECT_NE(help.out.find(std::string("ptool ") + cmd), std::string::npos) << cmd;
     const auto one = runPtool(std::string(cmd) + " --help");
     EXPECT_EQ(one.status, 0) << cmd;
     EXPECT_NE(one.out.find("Usage: ptool " + std::string(cmd)), std::string::npos);
   }
+  // "--" ends the options: a file name may start with a dash.
+  std::filesystem::copy_file(sample, dir / "-x.pt");
+  EXPECT_EQ(runPtool("info -- " + q("-x.pt")).status, 0);
 }
 
 TEST_F(Ptool, CopyWritesTheSameBytesAndAsksBeforeReplacing) {
-  const auto r = runPtool("copy " + quotePath(sample) + " " + quotePath(dir / "copy.pt"));
+  const auto r = runPtool("copy " + s + " " + q("copy.pt"));
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out, "Saved : " + (dir / "copy.pt").string() + "\n");
   EXPECT_EQ(readAll(dir / "copy.pt"), readAll(sample));
 
   const Bytes other(kFileSize + 10, 0x55);
   test::writeAllBytes(dir / "copy.pt", other);
-  const auto no = runPtool("copy " + quotePath(sample) + " " + quotePath(dir / "copy.pt"));
+  const auto no = runPtool("copy " + s + " " + q("copy.pt"));
   EXPECT_EQ(no.status, 1);
-  EXPECT_NE(no.err.find("File exists. Overwrite?"), std::string::npos);
-  EXPECT_NE(no.err.find("Save not completed of " + (dir / "copy.pt").string()), std::string::npos);
+  EXPECT_EQ(no.err, "Save not completed of " + (dir / "copy.pt").string() +
+                        "\nFile exists. Overwrite? No (give --force to replace it)\n");
   EXPECT_EQ(readAll(dir / "copy.pt"), other);
-  EXPECT_EQ(runPtool("copy --force " + quotePath(sample) + " " + quotePath(dir / "copy.pt")).status, 0);
+  EXPECT_EQ(runPtool("copy --force " + s + " " + q("copy.pt")).status, 0);
   EXPECT_EQ(readAll(dir / "copy.pt"), readAll(sample));
 }
 
 TEST_F(Ptool, ExportImportAndSetResolutionRoundTrip) {
   const auto tex = dir / "s1.tex";
-  auto r = runPtool("export " + quotePath(sample) + " 1 " + quotePath(tex));
+  auto r = runPtool("export " + s + " 1 " + quotePath(tex));
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out, "Slot 1 extracted as " + tex.string() + "\n");
   EXPECT_EQ(readAll(tex), buildRawTex(makeSamplePtFile().slots[1]));
 
-  r = runPtool("import " + quotePath(sample) + " 3 " + quotePath(tex) + " -o " + quotePath(dir / "out.pt"));
+  r = runPtool("import " + s + " 3 " + quotePath(tex) + " -o " + q("out.pt"));
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_NE(r.out.find("Slot 3 loaded with " + tex.string()), std::string::npos);
   PtFile out;
@@ -93,54 +102,206 @@ TEST_F(Ptool, ExportImportAndSetResolutionRoundTrip) {
   EXPECT_EQ(out.slots[3].used, 1);
   EXPECT_EQ(out.slots[3].pixels, makeSamplePtFile().slots[1].pixels);
 
-  const auto bmp = dir / "s2.bmp";
-  ASSERT_EQ(runPtool("export " + quotePath(sample) + " 2 " + quotePath(bmp)).status, 0);
-  ASSERT_EQ(runPtool("export " + quotePath(sample) + " 2 " + quotePath(dir / "a.bmp") + " --alpha").status, 0);
-  EXPECT_NE(readAll(bmp), readAll(dir / "a.bmp"));
-  r = runPtool("import " + quotePath(sample) + " 0 " + quotePath(bmp) + " -o " + quotePath(sample));
+  ASSERT_EQ(runPtool("export " + s + " 2 " + q("s2.bmp")).status, 0);
+  ASSERT_EQ(runPtool("export " + s + " 2 " + q("a.BMP") + " --alpha").status, 0);
+  EXPECT_NE(readAll(dir / "s2.bmp"), readAll(dir / "a.BMP"));
+  r = runPtool("import " + s + " 0 " + q("s2.bmp") + " -o " + s);
   EXPECT_EQ(r.status, 1) << "replacing IN needs --force";
-  r = runPtool("import " + quotePath(sample) + " 0 " + quotePath(bmp) + " -o " + quotePath(sample) + " --force");
+  r = runPtool("import " + s + " 0 " + q("s2.bmp") + " -o " + s + " --force");
   ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_NE(runPtool("info " + quotePath(sample)).out.find("0 1 128 128\n"), std::string::npos);
+  EXPECT_NE(runPtool("info " + s).out.find("0 1 128 128\n"), std::string::npos);
 
-  r = runPtool("set-res " + quotePath(sample) + " 0 high -o " + quotePath(sample) + " --force");
+  r = runPtool("set-res " + s + " 0 high -o " + s + " --force");
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_NE(r.out.find("Set slot 0 to new resolution"), std::string::npos);
-  EXPECT_EQ(runPtool("info " + quotePath(sample)).out.substr(0, 12), "0 1 256 256\n");
+  EXPECT_EQ(runPtool("info " + s).out.substr(0, 12), "0 1 256 256\n");
 }
 
-TEST_F(Ptool, RefusalsUseTheSystemsMessages) {
-  auto r = runPtool("export " + quotePath(sample) + " 3 " + quotePath(dir / "u.tex"));  // slot 3 is unused
+TEST_F(Ptool, RefusalsGiveTheSystemsLineThenTheReason) {
+  auto r = runPtool("export " + s + " 3 " + q("u.tex"));  // slot 3 is unused
   EXPECT_EQ(r.status, 1);
-  EXPECT_NE(r.err.find("Slot 3 not extracted"), std::string::npos);
-  EXPECT_FALSE(std::filesystem::exists(dir / "u.tex"));
+  EXPECT_EQ(r.err, "Slot 3 not extracted\nslot 3 holds no texture (not used)\n");
+  EXPECT_FALSE(fs::exists(dir / "u.tex"));
 
   Bytes bad(2000, 0);
   bad[0] = 'B', bad[1] = 'M';
   test::writeAllBytes(dir / "bad.bmp", bad);
-  r = runPtool("import " + quotePath(sample) + " 4 " + quotePath(dir / "bad.bmp") + " -o " + quotePath(dir / "o.pt"));
+  r = runPtool("import " + s + " 4 " + q("bad.bmp") + " -o " + q("o.pt"));
   EXPECT_EQ(r.status, 1);
-  EXPECT_NE(r.err.find("Slot 4 not loaded with new file"), std::string::npos);
-  EXPECT_NE(r.err.find("width 0"), std::string::npos) << "the reason is given too: " << r.err;
-  EXPECT_FALSE(std::filesystem::exists(dir / "o.pt"));
+  EXPECT_EQ(r.err.rfind("Slot 4 not loaded with new file\n" + (dir / "bad.bmp").string() + ": ", 0), 0u) << r.err;
+  EXPECT_FALSE(fs::exists(dir / "o.pt"));
+  r = runPtool("info " + q("missing.pt"));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "Open failed of " + (dir / "missing.pt").string() + "\nNo such file or directory\n");
 }
 
 TEST_F(Ptool, BitmapWorkNeedsTheHeaderTemplateBesideTheProgram) {
   const auto lone = dir / "ptool";
-  std::filesystem::copy_file(VARNHOLT_PTOOL, lone);
-  const auto r = test::runCommand(quotePath(lone) + " export " + quotePath(sample) + " 1 " + quotePath(dir / "x.bmp"));
+  fs::copy_file(VARNHOLT_PTOOL, lone);
+  const auto r = test::runCommand(quotePath(lone) + " export " + s + " 1 " + q("x.bmp"));
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("bmp_header.bin"), std::string::npos) << r.err;
-  EXPECT_FALSE(std::filesystem::exists(dir / "x.bmp"));
-  EXPECT_EQ(test::runCommand(quotePath(lone) + " export " + quotePath(sample) + " 1 " + quotePath(dir / "x.tex")).status, 0);
+  EXPECT_FALSE(fs::exists(dir / "x.bmp"));
+  EXPECT_EQ(test::runCommand(quotePath(lone) + " export " + s + " 1 " + q("x.tex")).status, 0);
 }
 
 TEST_F(Ptool, SampleIsDeterministic) {
-  ASSERT_EQ(runPtool("sample " + quotePath(dir / "a.pt")).status, 0);
-  ASSERT_EQ(runPtool("sample " + quotePath(dir / "b.pt")).status, 0);
+  ASSERT_EQ(runPtool("sample " + q("a.pt")).status, 0);
+  ASSERT_EQ(runPtool("sample " + q("b.pt")).status, 0);
   EXPECT_EQ(readAll(dir / "a.pt"), readAll(dir / "b.pt"));
   EXPECT_EQ(readAll(dir / "a.pt").size(), kFileSize);
-  EXPECT_EQ(runPtool("sample " + quotePath(dir / "a.pt")).status, 1);
+  EXPECT_EQ(runPtool("sample " + q("a.pt")).status, 1);
+}
+
+TEST_F(Ptool, ExportAllWritesEveryUsedSlotAndAManifest) {
+  auto r = runPtool("export-all " + s + " -d " + q("one"));
+  ASSERT_EQ(r.status, 0) << r.err;
+  std::vector<std::string> names;
+  for (const auto& e : fs::directory_iterator(dir / "one")) names.push_back(e.path().filename().string());
+  std::sort(names.begin(), names.end());
+  std::string listed;
+  for (const auto& n : names) listed += n + " ";
+  EXPECT_EQ(listed, "manifest.json slot00.png slot01.png slot02.png slot04.png slot05.png slot06.png "
+                    "slot08.png slot09.png slot10.png slot11.png slot12.png slot13.png slot14.png "
+                    "slot16.png slot17.png slot18.png slot19.png ");
+  const auto check = python(
+      "import json; from PIL import Image\n"
+      "m = json.load(open('" + (dir / "one/manifest.json").string() + "'))\n"
+      "print(m['container'], len(m['slots']))\n"
+      "for e in m['slots'][:4] + m['slots'][15:16]: print(e['slot'], e['used'], e['width'], e['height'], e['file'])\n"
+      "im = Image.open('" + (dir / "one/slot02.png").string() + "'); print(im.size, im.mode)\n");
+  EXPECT_EQ(check.out, "sample.pt 20\n0 1 256 256 slot00.png\n1 1 256 256 slot01.png\n"
+                       "2 1 128 128 slot02.png\n3 0 256 256 None\n15 0 256 256 None\n(128, 128) P\n")
+      << check.err;
+
+  fs::create_directory(dir / "b");
+  fs::copy_file(sample, dir / "b/other.pt");
+  r = runPtool("export-all " + s + " " + q("b/other.pt") + " -d " + q("two") + " --format tex");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(readAll(dir / "two/other/slot19.tex"), buildRawTex(makeSamplePtFile().slots[19]));
+  EXPECT_TRUE(fs::exists(dir / "two/sample/manifest.json"));
+}
+
+TEST_F(Ptool, ExportAllReplacesNothingWithoutForce) {
+  fs::create_directories(dir / "d");
+  const Bytes old{1, 2, 3};
+  test::writeAllBytes(dir / "d/slot05.bmp", old);
+  test::writeAllBytes(dir / "d/manifest.json", old);
+  auto r = runPtool("export-all " + s + " -d " + q("d") + " --format bmp");
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err, "Nothing extracted\n" + (dir / "d/slot05.bmp").string() + ": exists (give --force to replace it)\n" +
+                       (dir / "d/manifest.json").string() + ": exists (give --force to replace it)\n");
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir / "d"), fs::directory_iterator()), 2);
+  EXPECT_EQ(readAll(dir / "d/slot05.bmp"), old);
+  r = runPtool("export-all " + s + " -d " + q("d") + " --format bmp --force");
+  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(readAll(dir / "d/slot05.bmp").size(), 66614u);
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir / "d"), fs::directory_iterator()), 18);
+}
+
+TEST_F(Ptool, ImportAllRestoresTheContainerExactly) {
+  // A container whose used slots differ in every byte each format carries.
+  Bytes scrambled = makeSampleContainer();
+  for (std::size_t slot = 0; slot < kSlotCount; ++slot)
+    if (scrambled[53250 + slot] == 1)
+      for (std::size_t i = slotOffset(slot); i < slotOffset(slot) + 1024 + 16384; ++i) scrambled[i] ^= 0xFF;
+  test::writeAllBytes(dir / "scrambled.pt", scrambled);
+  for (const std::string format : {"png", "bmp", "tex"}) {
+    ASSERT_EQ(runPtool("export-all " + s + " -d " + q(format) + " --format " + format).status, 0) << format;
+    const auto r = runPtool("import-all " + q("scrambled.pt") + " " + q(format) + " -o " + q("back.pt") + " --force");
+    ASSERT_EQ(r.status, 0) << format << ": " << r.err;
+    EXPECT_NE(r.out.find("Slot 19 loaded with " + (dir / format / ("slot19." + format)).string()), std::string::npos);
+    EXPECT_EQ(readAll(dir / "back.pt"), readAll(sample)) << format;
+  }
+}
+
+TEST_F(Ptool, ImportAllRefusesEverythingWhenOneFileIsRefused) {
+  ASSERT_EQ(runPtool("export-all " + s + " -d " + q("d") + " --format bmp").status, 0);
+  Bytes bad(2000, 0);
+  bad[0] = 'B', bad[1] = 'M';
+  test::writeAllBytes(dir / "d/slot01.bmp", bad);
+  fs::remove(dir / "d/slot04.bmp");
+  auto r = runPtool("import-all " + s + " " + q("d") + " -o " + q("o.pt"));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, "");
+  const std::string d = (dir / "d").string();
+  std::vector<std::string> lines;
+  for (std::size_t at = 0, nl; (nl = r.err.find('\n', at)) != std::string::npos; at = nl + 1)
+    lines.push_back(r.err.substr(at, nl - at));
+  ASSERT_EQ(lines.size(), 3u) << r.err;
+  EXPECT_EQ(lines[0], "Nothing written to " + (dir / "o.pt").string());
+  EXPECT_EQ(lines[1].rfind("slot 01: " + d + "/slot01.bmp: ", 0), 0u) << lines[1];
+  EXPECT_GT(lines[1].size(), ("slot 01: " + d + "/slot01.bmp: ").size());
+  EXPECT_EQ(lines[2], "slot 04: " + d + "/slot04.bmp: No such file or directory");
+  EXPECT_FALSE(fs::exists(dir / "o.pt"));
+
+  // Without a manifest the slotNN names count, and two files for one slot are an error.
+  fs::remove(dir / "d/manifest.json");
+  fs::copy_file(dir / "d/slot00.bmp", dir / "d/slot00.tex");
+  r = runPtool("import-all " + s + " " + q("d") + " -o " + q("o.pt"));
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("two files for one slot (slot 0: slot00.bmp and slot00.tex)"), std::string::npos) << r.err;
+  EXPECT_FALSE(fs::exists(dir / "o.pt"));
+}
+
+TEST_F(Ptool, DiffNamesEachRegionThatDiffers) {
+  test::writeAllBytes(dir / "b.pt", makeSampleContainer());
+  auto r = runPtool("diff " + s + " " + q("b.pt"));
+  EXPECT_EQ(r.status, 0);
+  EXPECT_EQ(r.out + r.err, "");
+  const struct {
+    std::size_t offset;
+    const char* line;
+  } cases[] = {
+      {54316 + 3, "slot 0: pixels differ (1 bytes)"},
+      {53257, "slot 7: used 0 → 1"},
+      {53270 + 4, "slot 4: resolution 256x256 → 128x128"},
+      {53249, "pre-flag byte 2 differs"},
+      {100, "header block differs"},
+      {53292 + 5 * 66572 + 7, "slot 5: palette differs (1 bytes)"},
+      {761856, "slot 10: pixels differ (1 bytes)"},
+      {745472 + 9, "gap block differs"},
+      {801968 - 1, "slot 10: trailer differs"},
+      {1401116, "tail block differs"},
+  };
+  for (const auto& c : cases) {
+    Bytes changed = makeSampleContainer();
+    changed[c.offset] = changed[c.offset] == 1 ? 0 : (c.offset == 53257 ? 1 : changed[c.offset] ^ 0x40);
+    test::writeAllBytes(dir / "b.pt", changed);
+    r = runPtool("diff " + s + " " + q("b.pt"));
+    EXPECT_EQ(r.status, 1) << c.line;
+    EXPECT_EQ(r.out, std::string(c.line) + "\n");
+  }
+  r = runPtool("diff " + s + " " + q("missing.pt"));
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("missing.pt: No such file or directory"), std::string::npos) << r.err;
+  test::writeAllBytes(dir / "short.pt", Bytes{'C', 'O', 'N', ' ', 0});
+  EXPECT_EQ(runPtool("diff " + q("short.pt") + " " + s).status, 2);
+}
+
+TEST_F(Ptool, TwoImportsIntoOneContainerAtOnceBothLand) {
+  ASSERT_EQ(runPtool("export " + s + " 1 " + q("one.tex")).status, 0);
+  for (int round = 0; round < 20; ++round) {
+    test::writeAllBytes(dir / "c.pt", makeSampleContainer());
+    const std::string c = q("c.pt"), tex = q("one.tex"), ptool = quotePath(VARNHOLT_PTOOL);
+    test::runCommand("(" + ptool + " import " + c + " 3 " + tex + " -o " + c + " --force & " + ptool + " import " + c +
+                     " 7 " + tex + " -o " + c + " --force & wait)");
+    const std::string info = runPtool("info " + c).out;
+    ASSERT_NE(info.find("\n3 1 256 256\n"), std::string::npos) << "round " << round;
+    ASSERT_NE(info.find("\n7 1 256 256\n"), std::string::npos) << "round " << round;
+  }
+}
+
+TEST_F(Ptool, ThumbnailFitsTheSizeGiven) {
+  Bytes unused = makeSampleContainer();
+  std::fill(unused.begin() + 53250, unused.begin() + 53270, 0);
+  test::writeAllBytes(dir / "unused.pt", unused);
+  for (const auto& [container, size, expected] :
+       {std::tuple{s, 256, "(255, 204) RGB"}, {s, 64, "(60, 48) RGB"}, {q("unused.pt"), 256, "(32, 32) RGB"}}) {
+    ASSERT_EQ(runPtool("thumbnail " + container + " " + q("t.png") + " --size " + std::to_string(size)).status, 0);
+    EXPECT_EQ(python("from PIL import Image; im = Image.open('" + (dir / "t.png").string() + "'); print(im.size, im.mode)").out,
+              std::string(expected) + "\n");
+  }
 }
 
 }  // namespace
