@@ -140,14 +140,14 @@ struct BatchWriter::State {
     if (pending.empty()) return Status::success();
     std::map<dev_t, int> devices;
     for (const auto& p : pending) devices.emplace(p.device, p.fd);
+    // syncfs reports any write-back error of the file system since `fd` was
+    // opened, which was before its file was written (Linux 5.8 and later).
     for (const auto& [device, fd] : devices) {
       if (::syncfs(fd) == 0) continue;
       if (errno != ENOSYS) return fail(errnoError(errno));
       for (const auto& p : pending)
         if (p.device == device && ::fsync(p.fd) != 0) return fail(withPath(p.target, errnoError(errno)));
     }
-    for (const auto& p : pending)
-      if (::fdatasync(p.fd) != 0) return fail(withPath(p.target, errnoError(errno)));
     std::set<fs::path> folders;
     Status result;
     for (auto& p : pending) {

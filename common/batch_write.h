@@ -7,10 +7,10 @@
 // Each file is first written, unflushed, to an unnamed temporary file in its
 // target's folder (O_TMPFILE; a named temporary file where the file system
 // has none). When a batch is full or commit() is called, one syncfs() per
-// file system puts all their data and inodes on disk in one journal commit,
-// an fdatasync() per file (cheap: nothing is left to write) collects that
-// file's own write-back error, then each is linked or renamed into place and
-// each folder is flushed once. A crash before a file's rename leaves its
+// file system puts all their data and inodes on disk in one journal commit
+// and reports any write-back error since the files were opened (an fsync per
+// file where syncfs is missing); then each file is linked or renamed into
+// place and each folder is flushed once. A crash before a file's rename leaves its
 // earlier file and no trace of the new one (an unnamed file vanishes); after
 // it, the complete new file, since its data was durable before its name was.
 #include <cstddef>
