@@ -25,6 +25,8 @@ ROWS = [
      "write of 66,560 bytes + fsync + rename", "export_raw/baseline", FILE_AIM),
     ("Export bitmap .bmp (66,614 bytes)", "export_bitmap/operation",
      "write of 66,614 bytes + fsync + rename", "export_bitmap/baseline", FILE_AIM),
+    ("Export PNG (indexed, tRNS)", "export_png/operation",
+     "raw .tex export of the same slot", "export_png/baseline", 1.5),
     ("Import raw .tex", "import_raw/operation",
      "read of the same file", "import_raw/baseline", FILE_AIM),
     ("Import bitmap .bmp", "import_bitmap/operation",

@@ -26,7 +26,7 @@ fi
 
 has_target() { ninja -C "$build" -t targets all 2>/dev/null | grep -q "^$1:"; }
 
-targets=varnholt_bench
+targets="varnholt_bench varnholt_png_bench"
 has_target varnholt_window_bench && targets="$targets varnholt_window_bench"
 has_target varnholt && targets="$targets varnholt"
 # shellcheck disable=SC2086
@@ -61,6 +61,7 @@ if [ -r /proc/loadavg ]; then
 fi
 
 run varnholt_bench "$@"
+run varnholt_png_bench "$@"
 if [ -x "$build/bin/varnholt_window_bench" ]; then
   QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen} run varnholt_window_bench "$@"
 else

@@ -6,11 +6,14 @@
 #include "bitmap/bitmap_import.h"
 #include "bitmap/slot_bitmap_writer.h"
 #include "cli/cli_prompt.h"
+#include "common/data_files.h"
 #include "common/file_io.h"
 #include "container/pt_reader.h"
 #include "container/pt_writer.h"
 #include "exchange/check_file.h"
 #include "exchange/slot_files.h"
+#include "png/png_import.h"
+#include "png/slot_png_writer.h"
 
 namespace pt::cli {
 
@@ -83,7 +86,9 @@ Result<Bytes> slotFileBytes(const PtFile& file, std::uint8_t slot, SlotFormat fo
     case SlotFormat::Bmp: return buildSlotBitmap(file, slot, *header, alphaView);
     case SlotFormat::Png: break;
   }
-  return Error{ErrorKind::Unsupported, "PNG files are not supported yet"};
+  Bytes png = encodeSlotPng(file.slots[slot], slot, alphaView);
+  if (png.empty()) return Error{ErrorKind::Incomplete, "the slot's data is incomplete"};
+  return png;
 }
 
 Status exportSlotFile(const PtFile& file, std::uint8_t slot, const fs::path& path,
@@ -106,7 +111,7 @@ Result<ImportNotes> importSlotFile(PtFile& file, std::uint8_t slot, const fs::pa
   switch (format) {
     case SlotFormat::Tex: outcome = importRawTexFile(file, slot, path, quiet); break;
     case SlotFormat::Bmp: outcome = importBitmapFile(file, slot, path, quiet); break;
-    case SlotFormat::Png: return Error{ErrorKind::Unsupported, "PNG files are not supported yet"};
+    case SlotFormat::Png: return importPngFile(path, target, slot, options);
   }
   if (!outcome.ok) return Error{ErrorKind::Invalid, outcome.reason};
   ImportNotes notes;
@@ -120,7 +125,7 @@ Result<BmpHeader> headerBesideProgram() {
   std::error_code ec;
   fs::path exe = fs::read_symlink("/proc/self/exe", ec);
   const fs::path folder = ec ? fs::current_path() : exe.parent_path();
-  auto loaded = loadBmpHeader(folder / kBmpHeaderFileName);
+  auto loaded = loadBmpHeader(findDataFile(folder, kBmpHeaderFileName));
   if (loaded) return *loaded;
   return Error{loaded.error().kind, describe(loaded.error()) + "\nBitmap work needs " +
                                         std::string(kBmpHeaderFileName) + " beside the program."};

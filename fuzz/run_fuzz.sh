@@ -15,10 +15,11 @@ corpus_of() {
     container_reader) echo container ;;
     bitmap_import_*) echo bitmap ;;
     raw_import) echo raw ;;
+    png_import) echo png ;;
   esac
 }
 
-for target in container_reader bitmap_import_normal bitmap_import_lowres bitmap_import_slot10 raw_import; do
+for target in container_reader bitmap_import_normal bitmap_import_lowres bitmap_import_slot10 raw_import png_import; do
   bin="$build/bin/${target}_fuzz"
   [ -x "$bin" ] || { echo "!! $bin is missing: build $build first"; status=1; continue; }
   mkdir -p "$work/$target/corpus" "$work/$target/artifacts"

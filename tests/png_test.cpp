@@ -1,0 +1,276 @@
+// PNG export and import, checked against Pillow and ImageMagick.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <sstream>
+
+#include "container/sample_container.h"
+#include "png/png_import.h"
+#include "png/slot_png_writer.h"
+#include "tests/support/test_support.h"
+
+namespace pt {
+namespace {
+
+namespace fs = std::filesystem;
+using test::quotePath;
+using test::readAll;
+using test::ScratchDir;
+using test::ScriptedPrompt;
+
+const PtFile& sample() {
+  static const PtFile f = makeSamplePtFile();
+  return f;
+}
+
+// Runs a Python script with Pillow and returns its standard output.
+std::string python(const std::string& script, const std::string& args = "") {
+  const auto r = test::runCommand("/usr/bin/python3 -c " + test::shellQuote(script) + " " + args);
+  EXPECT_EQ(r.status, 0) << r.err;
+  return r.out;
+}
+bool haveTools() {
+  return test::runCommand("/usr/bin/python3 -c 'import PIL' && convert -version").status == 0;
+}
+#define REQUIRE_TOOLS() \
+  if (!haveTools()) GTEST_SKIP() << "Pillow or ImageMagick missing"
+
+Bytes fromHex(const std::string& hex) {
+  Bytes out;
+  for (std::size_t i = 0; i + 1 < hex.size(); i += 2)
+    out.push_back(static_cast<std::uint8_t>(std::stoi(hex.substr(i, 2), nullptr, 16)));
+  return out;
+}
+
+// Pillow's view of a file as RGBA bytes.
+Bytes pillowRgba(const fs::path& file) {
+  return fromHex(python(
+      "import sys;from PIL import Image;sys.stdout.write(Image.open(sys.argv[1]).convert('RGBA').tobytes().hex())",
+      quotePath(file)));
+}
+
+// The slot's picture as RGBA, through its palette.
+Bytes slotRgba(const PtSlot& s) {
+  const std::size_t side = s.width == 128 ? 128 : 256;
+  const Bytes data = fullPixelData(s);
+  Bytes out;
+  for (std::size_t i = 0; i < side * side; ++i) {
+    const std::uint8_t* e = &s.palette[4 * data[i]];
+    out.insert(out.end(), {e[1], e[2], e[3], e[0]});
+  }
+  return out;
+}
+
+double rms(const Bytes& a, const Bytes& b) {
+  EXPECT_EQ(a.size(), b.size());
+  double sum = 0;
+  for (std::size_t i = 0; i < std::min(a.size(), b.size()); ++i) sum += (a[i] - b[i]) * (a[i] - b[i]);
+  return std::sqrt(sum / std::max<std::size_t>(a.size(), 1));
+}
+
+TEST(PngExport, PillowAndIdentifyReadPaletteAlphaAndPixels) {
+  REQUIRE_TOOLS();
+  ScratchDir dir;
+  struct Case { std::uint8_t slot; bool alphaView; int side; };
+  for (const Case c : {Case{0, false, 256}, Case{2, false, 128}, Case{10, false, 256}, Case{1, true, 256}}) {
+    const PtSlot& s = sample().slots[c.slot];
+    const auto path = dir / "s.png";
+    ScriptedPrompt prompt;
+    prompt.answers = {true};
+    ASSERT_TRUE(exportSlotPng(sample(), c.slot, path, prompt, c.alphaView).ok()) << int(c.slot);
+    std::istringstream in(python(
+        "import sys;from PIL import Image;im=Image.open(sys.argv[1]);t=im.info.get('transparency');"
+        "print(im.mode,im.size[0],im.size[1],bytes(im.getpalette()).hex(),bytes(t).hex(),im.tobytes().hex())",
+        quotePath(path)));
+    std::string mode, palette, alpha, pixels;
+    int w = 0, h = 0;
+    in >> mode >> w >> h >> palette >> alpha >> pixels;
+    EXPECT_EQ(mode, "P");
+    EXPECT_EQ(w, c.side);
+    EXPECT_EQ(h, c.side);
+    Bytes wantRgb, wantAlpha;
+    for (std::size_t n = 0; n < 256; ++n) {
+      const std::uint8_t* e = &s.palette[4 * n];
+      if (c.alphaView) wantRgb.insert(wantRgb.end(), {e[0], e[0], e[0]});
+      else wantRgb.insert(wantRgb.end(), {e[1], e[2], e[3]});
+      wantAlpha.push_back(e[0]);
+    }
+    EXPECT_EQ(fromHex(palette), wantRgb);
+    EXPECT_EQ(fromHex(alpha), wantAlpha);
+    const Bytes data = fullPixelData(s);
+    EXPECT_EQ(fromHex(pixels), Bytes(data.begin(), data.begin() + c.side * c.side)) << int(c.slot);
+    const auto id = test::runCommand("identify -format '%w %h %[png:IHDR.color-type-orig] %[png:IHDR.bit-depth-orig]' " + quotePath(path));
+    EXPECT_EQ(id.out, std::to_string(c.side) + " " + std::to_string(c.side) + " 3 8");
+  }
+}
+
+TEST(PngExport, UnusedSlotAndNoAreRefusedAndTheFileKept) {
+  ScratchDir dir;
+  const auto path = dir / "old.png";
+  test::writeAllBytes(path, Bytes(10, 1));
+  ScriptedPrompt prompt;
+  EXPECT_EQ(exportSlotPng(sample(), kSampleUnusedSlots[0], path, prompt).error().kind, ErrorKind::NotUsed);
+  EXPECT_TRUE(prompt.questions.empty());
+  prompt.answers = {false};
+  EXPECT_EQ(exportSlotPng(sample(), 0, path, prompt).error().kind, ErrorKind::Declined);
+  EXPECT_EQ(prompt.questions.size(), 1u);
+  EXPECT_EQ(readAll(path), Bytes(10, 1));
+}
+
+TEST(PngImport, ExportResavedByPillowComesBackByteForByte) {
+  REQUIRE_TOOLS();
+  ScratchDir dir;
+  for (const std::uint8_t slot : {0, 2, 10}) {
+    const PtSlot& was = sample().slots[slot];
+    ScriptedPrompt prompt;
+    prompt.answers = {true};
+    ASSERT_TRUE(exportSlotPng(sample(), slot, dir / "a.png", prompt).ok());
+    python("import sys;from PIL import Image;Image.open(sys.argv[1]).save(sys.argv[2])",
+           quotePath(dir / "a.png") + " " + quotePath(dir / "b.png"));
+    PtSlot s = was;
+    s.used = 0;
+    std::fill(s.palette.begin(), s.palette.end(), 0x5A);
+    std::fill(s.pixels.begin(), s.pixels.begin() + 16384, 0);
+    const auto r = importPngFile(dir / "b.png", s, slot, {});
+    ASSERT_TRUE(r.ok()) << describe(r.error());
+    EXPECT_EQ(s.used, 1);
+    EXPECT_EQ(s.palette, was.palette) << int(slot);
+    EXPECT_EQ(fullPixelData(s), fullPixelData(was)) << int(slot);
+    EXPECT_EQ(s.width, slot == 2 ? 128 : 256);
+    EXPECT_EQ(s.height, slot == 2 ? 128 : 256);
+    EXPECT_EQ(s.trailer, was.trailer);
+    EXPECT_FALSE(r->quantized);
+  }
+}
+
+TEST(PngImport, FilesOfOtherWritersLookAsPillowSeesThem) {
+  REQUIRE_TOOLS();
+  ScratchDir dir;
+  const std::string d = quotePath(dir.path());
+  python(
+      "import sys,os;from PIL import Image;d=sys.argv[1]\n"
+      "rgba=Image.new('RGBA',(256,256))\n"
+      "rgba.putdata([(x,y,255-(x+y)//2,(x+y)//2) for y in range(256) for x in range(256)])\n"
+      "rgba.save(os.path.join(d,'rgba.png'))\n"
+      "p=Image.new('P',(256,256));p.putpalette([(i*7)%256 for i in range(768)])\n"
+      "p.putdata([(x^y)%256 for y in range(256) for x in range(256)])\n"
+      "p.save(os.path.join(d,'p_trns.png'),transparency=bytes((i*3)%256 for i in range(200)))\n"
+      "p.resize((128,128)).save(os.path.join(d,'p_128.png'))\n"
+      "p.save(os.path.join(d,'p_clear.png'),transparency=bytes(256))\n"
+      "q=Image.new('P',(256,256));q.putpalette([(i*40)%256 for i in range(48)])\n"
+      "q.putdata([(x//16+y)%16 for y in range(256) for x in range(256)])\n"
+      "q.save(os.path.join(d,'p_4bit.png'),bits=4)\n",
+      d);
+  for (const char* cmd : {"convert -size 256x256 gradient:red-blue PNG8:$D/im8.png",
+                          "convert $D/rgba.png PNG32:$D/im32.png",
+                          "convert $D/rgba.png -interlace PNG PNG32:$D/interlaced32.png",
+                          "convert $D/p_trns.png -interlace PNG PNG8:$D/interlaced8.png",
+                          "convert -size 256x256 gradient:black-white -colorspace Gray -depth 16 $D/grey16.png"}) {
+    std::string c = cmd;
+    for (std::size_t at; (at = c.find("$D")) != std::string::npos;) c.replace(at, 2, d);
+    ASSERT_EQ(test::runCommand(c).status, 0) << c;
+  }
+  struct Case { const char* file; bool indexed; int side; };
+  for (const Case c : {Case{"p_trns.png", true, 256}, Case{"p_128.png", true, 128},
+                       Case{"p_4bit.png", true, 256}, Case{"im8.png", true, 256},
+                       Case{"interlaced8.png", true, 256}, Case{"im32.png", false, 256},
+                       Case{"interlaced32.png", false, 256}, Case{"grey16.png", false, 256}}) {
+    PtSlot s = sample().slots[10];
+    const auto r = importPngFile(dir / c.file, s, 10, {});
+    ASSERT_TRUE(r.ok()) << c.file << ": " << describe(r.error());
+    EXPECT_EQ(s.width, c.side) << c.file;
+    EXPECT_EQ(r->quantized, !c.indexed) << c.file;
+    const Bytes want = pillowRgba(dir / c.file), got = slotRgba(s);
+    if (c.indexed) EXPECT_EQ(got, want) << c.file;
+    else EXPECT_LT(rms(got, want), 8.0) << c.file;
+    EXPECT_TRUE(s.pixels.size() == 25436 && s.extra.size() == 40100 && s.palette.size() == 1024);
+    if (std::string(c.file) == "p_4bit.png")  // entries past a 16-colour PLTE stay the slot's
+      EXPECT_TRUE(std::equal(s.palette.begin() + 64, s.palette.end(), sample().slots[10].palette.begin() + 64));
+  }
+
+  // keepAlpha: colours from the file, alpha from the slot; a file whose
+  // entries are all transparent is imported but noted.
+  PtSlot k = sample().slots[0];
+  ASSERT_TRUE(importPngFile(dir / "p_trns.png", k, 0, {PaletteChoice::New, true, true}).ok());
+  for (int n = 0; n < 256; ++n) {
+    EXPECT_EQ(k.palette[4 * n], sample().slots[0].palette[4 * n]);
+    EXPECT_EQ(k.palette[4 * n + 1], 3 * n * 7 % 256);
+  }
+  const auto clear = importPngFile(dir / "p_clear.png", k, 0, {});
+  ASSERT_TRUE(clear.ok());
+  EXPECT_TRUE(clear->alphaDropped);
+}
+
+TEST(PngImport, BadFilesAreRefusedAndLeaveTheSlotAlone) {
+  REQUIRE_TOOLS();
+  ScratchDir dir;
+  ScriptedPrompt prompt;
+  ASSERT_TRUE(exportSlotPng(sample(), 0, dir / "good.png", prompt).ok());
+  python("import sys;from PIL import Image;Image.new('RGB',(300,200)).save(sys.argv[1])",
+         quotePath(dir / "wide.png"));
+  const Bytes good = readAll(dir / "good.png");
+  Bytes crc = good;
+  crc[std::string(good.begin(), good.end()).find("IDAT") + 20] ^= 0x40;
+  struct Case { Bytes bytes; ErrorKind kind; const char* says; };
+  const Case cases[] = {
+      {Bytes(good.begin(), good.begin() + good.size() / 2), ErrorKind::Invalid, "damaged"},
+      {crc, ErrorKind::Invalid, "damaged"},
+      {Bytes(good.begin(), good.end() - 12), ErrorKind::Invalid, "IEND"},
+      {readAll(dir / "wide.png"), ErrorKind::Unsupported, "300x200"},
+      {Bytes(good.begin() + 1, good.end()), ErrorKind::Invalid, "not a PNG"},
+  };
+  for (const Case& c : cases) {
+    PtSlot s = sample().slots[2];
+    const auto r = importPngBytes(c.bytes, s, 2, {});
+    ASSERT_FALSE(r.ok());
+    EXPECT_EQ(r.error().kind, c.kind);
+    EXPECT_NE(describe(r.error()).find(c.says), std::string::npos) << describe(r.error());
+    EXPECT_EQ(s.palette, sample().slots[2].palette);
+    EXPECT_EQ(s.pixels, sample().slots[2].pixels);
+    EXPECT_EQ(s.height, sample().slots[2].height);
+  }
+}
+
+TEST(PngImport, QuantizingIsNoWorseThanPillowsAndKeepLeavesThePalette) {
+  REQUIRE_TOOLS();
+  ScratchDir dir;
+  const std::string theirs = python(
+      "import sys,math;from PIL import Image\n"
+      "im=Image.new('RGBA',(256,256))\n"
+      "im.putdata([(x,(x+y)//2,255-y,int(127.5+127.5*math.sin(x/20.0)*math.cos(y/30.0))) "
+      "for y in range(256) for x in range(256)])\n"
+      "im.save(sys.argv[1]);a=im.tobytes()\n"
+      "m=Image.Quantize.LIBIMAGEQUANT if __import__('PIL.features').features.check('libimagequant') "
+      "else Image.Quantize.FASTOCTREE\n"
+      "b=im.quantize(256,method=m).convert('RGBA').tobytes()\n"
+      "print(math.sqrt(sum((p-q)**2 for p,q in zip(a,b))/len(a)))",
+      quotePath(dir / "soft.png"));
+  const Bytes source = pillowRgba(dir / "soft.png");
+  PtSlot s = sample().slots[0];
+  const auto r = importPngFile(dir / "soft.png", s, 0, {});
+  ASSERT_TRUE(r.ok()) << describe(r.error());
+  EXPECT_TRUE(r->quantized);
+  const double ours = rms(slotRgba(s), source);
+  EXPECT_LE(ours, 1.25 * std::stod(theirs) + 0.05) << "ours " << ours << ", Pillow's " << theirs;
+
+    // Keep: the palette stays byte for byte; a picture made of its colours
+  // maps back exactly.
+  ScriptedPrompt prompt;
+  ASSERT_TRUE(exportSlotPng(sample(), 1, dir / "s1.png", prompt).ok());
+  python("import sys;from PIL import Image;Image.open(sys.argv[1]).convert('RGBA').save(sys.argv[2])",
+         quotePath(dir / "s1.png") + " " + quotePath(dir / "s1rgba.png"));
+  for (const bool dither : {false, true}) {
+    PtSlot k = sample().slots[1];
+    std::fill(k.pixels.begin(), k.pixels.end(), 0);
+    const auto kept = importPngFile(dir / "s1rgba.png", k, 1, {PaletteChoice::Keep, dither, false});
+    ASSERT_TRUE(kept.ok()) << describe(kept.error());
+    EXPECT_EQ(k.palette, sample().slots[1].palette);
+    EXPECT_EQ(slotRgba(k), slotRgba(sample().slots[1])) << dither;
+    PtSlot g = sample().slots[1];
+    ASSERT_TRUE(importPngFile(dir / "soft.png", g, 1, {PaletteChoice::Keep, dither, false}).ok());
+    EXPECT_EQ(g.palette, sample().slots[1].palette);
+  }
+}
+
+}  // namespace
+}  // namespace pt
