@@ -101,7 +101,7 @@ int cmdExportAll(const std::vector<std::string>& ins, const std::string& dir,
   }
 
   for (const auto& job : jobs)
-    if (auto made = makeFolderDurably(job.folder); !made) {
+    if (auto made = makeFolders(job.folder); !made) {
       std::cerr << "Nothing extracted\n";
       printReason(made.error());
       return kFailed;

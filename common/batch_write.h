@@ -8,11 +8,12 @@
 // target's folder (O_TMPFILE; a named temporary file where the file system
 // has none). When a batch is full or commit() is called, one syncfs() per
 // file system puts all their data and inodes on disk in one journal commit
-// and reports any write-back error since the files were opened (an fsync per
-// file where syncfs is missing); then each file is linked or renamed into
-// place and each folder is flushed once. A crash before a file's rename leaves its
-// earlier file and no trace of the new one (an unnamed file vanishes); after
-// it, the complete new file, since its data was durable before its name was.
+// and reports any write-back error since the files were opened (Linux 5.8
+// and later; an fsync per file where syncfs is missing); then each file is
+// linked or renamed into place, and a second syncfs() commits all the new
+// names at once. A crash before a file's rename leaves its earlier file and
+// no trace of the new one (an unnamed file vanishes); after it, the complete
+// new file, since its data was durable before its name existed.
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -52,8 +53,8 @@ class BatchWriter {
   std::unique_ptr<State> state_;
 };
 
-// Creates the folder (and missing parents) and flushes each new entry's
-// parent, so that files committed into it are reachable after a crash.
-Status makeFolderDurably(const std::filesystem::path& folder);
+// Creates the folder and its missing parents. They are not flushed here: the
+// commit of the files written into them flushes them with the files.
+Status makeFolders(const std::filesystem::path& folder);
 
 }  // namespace pt
