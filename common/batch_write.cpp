@@ -116,45 +116,58 @@ struct BatchWriter::State {
   Existing existing;
   std::size_t maxPending;
   mode_t umask = 022;
-  std::mutex mutex;
+  std::mutex mutex;  // guards pending, failed and committed
   std::vector<Pending> pending;
   std::optional<Error> failed;
   std::size_t committed = 0;
+  // One batch is flushed at a time, while the next one fills: the writers
+  // keep encoding and writing while the disk takes the previous batch.
+  std::mutex flushing;
 
   Status fail(const Error& e) {
+    std::lock_guard lock(mutex);
     if (!failed) failed = e;
     return *failed;
   }
+  Status failure() {
+    std::lock_guard lock(mutex);
+    return failed ? Status(*failed) : Status::success();
+  }
 
-  // Flushes and places every pending file; the mutex is held.
-  Status flush() {
-    Status result = flushPending();
-    for (auto& p : pending) drop(p);
-    pending.clear();
+  // Flushes and places a batch taken out of `pending`; the mutex is not held.
+  Status flush(std::vector<Pending> batch) {
+    std::lock_guard lock(flushing);
+    Status result = flushBatch(batch);
+    for (auto& p : batch) drop(p);
     return result;
   }
 
-  Status flushPending() {
-    if (failed) return *failed;
-    if (pending.empty()) return Status::success();
+  Status flushBatch(std::vector<Pending>& batch) {
+    if (Status f = failure(); !f) return f;
+    if (batch.empty()) return Status::success();
     std::map<dev_t, int> devices;
-    for (const auto& p : pending) devices.emplace(p.device, p.fd);
+    for (const auto& p : batch) devices.emplace(p.device, p.fd);
     // syncfs reports any write-back error of the file system since `fd` was
     // opened, which was before its file was written (Linux 5.8 and later).
     for (const auto& [device, fd] : devices) {
       if (::syncfs(fd) == 0) continue;
       if (errno != ENOSYS) return fail(errnoError(errno));
-      for (const auto& p : pending)
+      for (const auto& p : batch)
         if (p.device == device && ::fsync(p.fd) != 0) return fail(withPath(p.target, errnoError(errno)));
     }
     Status result;
-    for (auto& p : pending) {
+    std::size_t placedCount = 0;
+    for (auto& p : batch) {
       Status placed = place(p, existing == Existing::Replace);
       if (!placed) {
         result = fail(withPath(p.target, placed.error()));
         break;
       }
-      ++committed;
+      ++placedCount;
+    }
+    {
+      std::lock_guard lock(mutex);
+      committed += placedCount;
     }
     // The names: one more syncfs commits every new directory entry (and the
     // folders made for them) at once, where an fsync per folder would commit
@@ -165,7 +178,7 @@ struct BatchWriter::State {
         if (result.ok()) result = fail(errnoError(errno));
         continue;
       }
-      for (const auto& p : pending)
+      for (const auto& p : batch)
         if (p.device == device) syncFolder(p.target.parent_path());
     }
     return result;
@@ -203,7 +216,6 @@ Status BatchWriter::add(const fs::path& requested, std::span<const std::uint8_t>
   p.replace = ::stat(p.target.c_str(), &st) == 0;
   auto refuse = [&](const Error& e) {
     drop(p);
-    std::lock_guard lock(state_->mutex);
     return state_->fail(withPath(requested, e));
   };
   if (p.replace) {
@@ -231,19 +243,28 @@ Status BatchWriter::add(const fs::path& requested, std::span<const std::uint8_t>
   if (static_cast<std::uint64_t>(done.st_size) != data.size()) return refuse(errnoError(EIO));
   p.device = done.st_dev;
 
-  std::lock_guard lock(state_->mutex);
-  if (state_->failed) {
-    drop(p);
-    return *state_->failed;
+  std::vector<Pending> full;
+  {
+    std::lock_guard lock(state_->mutex);
+    if (state_->failed) {
+      drop(p);
+      return *state_->failed;
+    }
+    state_->pending.push_back(std::move(p));
+    if (state_->pending.size() < state_->maxPending) return Status::success();
+    full.swap(state_->pending);
   }
-  state_->pending.push_back(std::move(p));
-  if (state_->pending.size() >= state_->maxPending) return state_->flush();
-  return Status::success();
+  return state_->flush(std::move(full));
 }
 
 Status BatchWriter::commit() {
-  std::lock_guard lock(state_->mutex);
-  return state_->flush();
+  std::vector<Pending> rest;
+  {
+    std::lock_guard lock(state_->mutex);
+    rest.swap(state_->pending);
+  }
+  (void)state_->flush(std::move(rest));  // also waits for a batch another thread is flushing
+  return state_->failure();
 }
 
 Status makeFolders(const fs::path& folder) {
