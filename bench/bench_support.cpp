@@ -51,29 +51,38 @@ std::size_t plainRead(const fs::path& path, std::span<std::uint8_t> buffer) {
 
 void plainWriteFsyncRename(const fs::path& temp, const fs::path& target,
                            std::span<const std::uint8_t> data) {
-  const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-  if (fd < 0) fail("cannot create", temp);
+  const fs::path dir = target.parent_path();
+  const int dirFd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (dirFd < 0) fail("cannot open", dir);
+  const auto closeBoth = [&](int fd, const std::string& what, const fs::path& path) {
+    const int e = errno;
+    if (fd >= 0) ::close(fd);
+    ::close(dirFd);
+    errno = e;
+    fail(what, path);
+  };
+  const int fd = ::openat(dirFd, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+  if (fd < 0) closeBoth(-1, "cannot create an unnamed file in", dir);
   std::size_t done = 0;
   while (done < data.size()) {
     const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
     if (n <= 0) {
       if (n < 0 && errno == EINTR) continue;
       if (n == 0) errno = ENOSPC;
-      const int e = errno;
-      ::close(fd);
-      errno = e;
-      fail("cannot write", temp);
+      closeBoth(fd, "cannot write", temp);
     }
     done += static_cast<std::size_t>(n);
   }
-  if (::fsync(fd) != 0) {
-    const int e = errno;
-    ::close(fd);
-    errno = e;
-    fail("cannot flush", temp);
-  }
-  if (::close(fd) != 0) fail("cannot close", temp);
-  if (::rename(temp.c_str(), target.c_str()) != 0) fail("cannot rename onto", target);
+  if (::fsync(fd) != 0) closeBoth(fd, "cannot flush", temp);
+  const std::string self = "/proc/self/fd/" + std::to_string(fd);
+  ::unlinkat(dirFd, temp.filename().c_str(), 0);
+  if (::linkat(AT_FDCWD, self.c_str(), dirFd, temp.filename().c_str(), AT_SYMLINK_FOLLOW) != 0)
+    closeBoth(fd, "cannot name", temp);
+  if (::close(fd) != 0) closeBoth(-1, "cannot close", temp);
+  if (::renameat(dirFd, temp.filename().c_str(), dirFd, target.filename().c_str()) != 0)
+    closeBoth(-1, "cannot rename onto", target);
+  if (::fsync(dirFd) != 0) closeBoth(-1, "cannot flush", dir);
+  ::close(dirFd);
 }
 
 Bytes readWholeFile(const fs::path& path) {

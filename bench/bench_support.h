@@ -53,8 +53,10 @@ class YesPrompt final : public UserPrompt {
 // std::system_error on failure.
 std::size_t plainRead(const fs::path& path, std::span<std::uint8_t> buffer);
 
-// Baseline write: create `temp`, write `data`, fsync, close, rename onto
-// `target`. Throws std::system_error on failure.
+// Baseline write, as durable as the program's: an unnamed file (O_TMPFILE)
+// in the target's folder, write `data`, fsync, name it `temp` (linkat),
+// rename onto `target`, fsync the folder. `temp` must lie in the target's
+// folder. Throws std::system_error on failure.
 void plainWriteFsyncRename(const fs::path& temp, const fs::path& target,
                            std::span<const std::uint8_t> data);
 

@@ -98,7 +98,8 @@ void plainReadOf(benchmark::State& state, const fs::path& path, std::size_t size
 
 void openBaseline(benchmark::State& state) { plainReadOf(state, ws->container, kFileSize); }
 
-// --- save: savePtFile over an existing file against write + fsync + rename ---
+// --- save: savePtFile over an existing file against the same durable write --
+// (unnamed file, write, fsync, link, rename, fsync of the folder)
 
 void saveOperation(benchmark::State& state) {
   YesPrompt prompt;

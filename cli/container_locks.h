@@ -6,23 +6,20 @@
 #include <vector>
 
 #include "common/error.h"
+#include "common/file_lock.h"
 
 namespace pt::cli {
 
 class ContainerLocks {
  public:
-  ContainerLocks() = default;
-  ContainerLocks(ContainerLocks&&) noexcept;
-  ContainerLocks& operator=(ContainerLocks&&) noexcept;
-  ~ContainerLocks();
-
-  // Locks each existing file of `paths` (a file that does not exist yet
-  // needs none), in one fixed order whatever the order given, so that two
-  // commands locking the same two files cannot wait for each other.
-  static Result<ContainerLocks> lock(std::vector<std::filesystem::path> paths);
+  // Locks each file of `paths` (a file that does not exist yet needs none),
+  // each file once however many paths name it, in one fixed order whatever
+  // the order given, so that two commands locking the same two files cannot
+  // wait for each other.
+  static Result<ContainerLocks> lock(const std::vector<std::filesystem::path>& paths);
 
  private:
-  std::vector<int> fds_;
+  std::vector<FileLock> locks_;
 };
 
 }  // namespace pt::cli

@@ -7,6 +7,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <map>
 #include <mutex>
 #include <optional>
@@ -212,12 +213,13 @@ Status BatchWriter::add(const fs::path& requested, std::span<const std::uint8_t>
   fs::path dir = p.target.parent_path();
   if (dir.empty()) dir = ".", p.target = dir / p.target;
 
-  struct stat st {};
-  p.replace = ::stat(p.target.c_str(), &st) == 0;
   auto refuse = [&](const Error& e) {
     drop(p);
     return state_->fail(withPath(requested, e));
   };
+  struct stat st {};
+  p.replace = ::stat(p.target.c_str(), &st) == 0;
+  if (!p.replace && errno != ENOENT) return refuse(errnoError(errno));  // a link loop, say
   if (p.replace) {
     if (!S_ISREG(st.st_mode)) return refuse(Error{ErrorKind::NotAFile, {}, 0});
     if (state_->existing == Existing::Keep) return refuse(Error{ErrorKind::Declined, "the file exists"});
@@ -225,15 +227,17 @@ Status BatchWriter::add(const fs::path& requested, std::span<const std::uint8_t>
   }
   const mode_t mode = p.replace ? (st.st_mode & 07777) : (0666 & ~state_->umask);
 
-  p.fd = ::open(dir.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
-  if (p.fd < 0 && (errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL)) {
+  // Readable by the owner only until it is complete, like every other write.
+  static const bool namedOnly = std::getenv("VARNHOLT_NAMED_TEMPORARIES") != nullptr;
+  p.fd = namedOnly ? -1 : ::open(dir.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+  if (p.fd < 0 && (namedOnly || errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL)) {
     p.named = dir / tempName(p.target);
     p.fd = ::open(p.named.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (p.fd < 0) p.named.clear();
   }
   if (p.fd < 0) return refuse(errnoError(errno));
   if (auto written = writeAll(p.fd, data); !written) return refuse(written.error());
-  if ((p.replace || !p.named.empty()) && ::fchmod(p.fd, mode) != 0) return refuse(errnoError(errno));
+  if (::fchmod(p.fd, mode) != 0) return refuse(errnoError(errno));
   if (p.replace) {
     // Only a privileged user can hand a file to another owner; keep ours.
     [[maybe_unused]] const int owned = ::fchown(p.fd, st.st_uid, st.st_gid);

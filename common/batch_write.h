@@ -4,9 +4,10 @@
 // and survives a crash of the system once the writer says so) while paying
 // for one flush per batch instead of two per file.
 //
-// Each file is first written, unflushed, to an unnamed temporary file in its
-// target's folder (O_TMPFILE; a named temporary file where the file system
-// has none). When a batch is full or commit() is called, one syncfs() per
+// Each file is first written, unflushed and readable by its owner only, to
+// an unnamed temporary file in its target's folder (O_TMPFILE; a named one
+// as safeWriteFile names them where the file system has none, or when
+// VARNHOLT_NAMED_TEMPORARIES is set), then given its final permission bits. When a batch is full or commit() is called, one syncfs() per
 // file system puts all their data and inodes on disk in one journal commit
 // and reports any write-back error since the files were opened (Linux 5.8
 // and later; an fsync per file where syncfs is missing); then each file is

@@ -36,7 +36,9 @@ class FileReader {
 Result<Bytes> readFileHead(const std::filesystem::path& path, std::size_t maxBytes);
 
 // True when something other than a folder exists at the path, whether or not
-// it can be read (a symbolic link counts by what it points to).
+// it can be read. A symbolic link counts by what it points to when that
+// exists; a dangling link and a link loop exist too (a write there would not
+// make a new file).
 bool fileExists(const std::filesystem::path& path);
 
 // Whether a replaced file must survive a crash of the system.
@@ -46,17 +48,40 @@ enum class Durability {
             // rewrites before every use, such as the preview
 };
 
-// Writes data to a temporary file beside the target, flushes it to disk
-// (unless it is a scratch file) and renames it over the target. On failure the
-// earlier file is untouched and the temporary file is removed. A symbolic link
-// is followed: the file it points to is replaced. An existing target keeps its
-// permission bits.
+// Writes data to a new file beside the target, flushes it to disk (unless it
+// is a scratch file) and renames it over the target. On failure the earlier
+// file is untouched and no temporary file is left.
+//
+// Flushed: a symbolic link is followed and the file it points to is replaced;
+// an existing target keeps its permission bits, a new one gets 0666 less the
+// umask. A target that exists but is not a regular file (FIFO, device,
+// socket, link loop) is refused with ErrorKind::NotAFile.
+// Scratch: whatever stands at the path itself (a link included) is replaced;
+// a link is never written through.
+//
+// The new content is readable by the owner only until it is complete. On
+// Linux the file has no name until then (O_TMPFILE); elsewhere, or where the
+// file system lacks it, a named temporary file is removed on SIGINT, SIGTERM
+// and SIGHUP, and those of processes that no longer exist are removed by a
+// later write into the same folder. The environment variable
+// VARNHOLT_NAMED_TEMPORARIES, when set, makes every write take the named way,
+// as on a file system without O_TMPFILE (the tests use it).
 Status safeWriteFile(const std::filesystem::path& target,
                      std::span<const std::uint8_t> data,
                      Durability durability = Durability::Flushed);
 
-// Prefix of the temporary files safeWriteFile makes, for tests that check
-// nothing is left behind.
+// The same for a file made of several parts, written in order in as few
+// system calls as the kernel allows (no joined copy is made).
+Status safeWriteFile(const std::filesystem::path& target,
+                     std::span<const std::span<const std::uint8_t>> parts,
+                     Durability durability = Durability::Flushed);
+
+// Removes the temporary files that writes of processes no longer running
+// left in the folder. safeWriteFile does this itself; exposed for tests.
+void sweepStaleTemporaries(const std::filesystem::path& folder);
+
+// Prefix of the temporary files safeWriteFile names, for tests that check
+// nothing is left behind. Names are "<prefix><name>.<pid>.<n>.tmp".
 inline constexpr const char* kTempPrefix = ".varnholt-";
 
 }  // namespace pt

@@ -1,19 +1,20 @@
-// A save killed at a random moment leaves at the target either the earlier
-// container or the new one, complete, never a mixture or a cut-off file.
+// A save stopped by a signal at a random moment leaves at the target either
+// the earlier container or the new one, complete, and nothing else in the
+// folder, with unnamed and with named temporary files.
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/wait.h>
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
 #include <random>
+#include <set>
 #include <thread>
 
 #include "common/file_io.h"
-#include "container/pt_reader.h"
 #include "container/pt_writer.h"
 #include "container/sample_container.h"
 #include "tests/support/test_support.h"
@@ -26,24 +27,26 @@ namespace {
 namespace fs = std::filesystem;
 using test::readAll;
 
-pid_t startPtool(const std::vector<std::string>& args) {
+// ptool through env(1), which keeps its process id when it starts ptool.
+pid_t startPtool(const std::vector<std::string>& args, bool named) {
+  std::vector<std::string> words = {"env"};
+  if (named) words.push_back("VARNHOLT_NAMED_TEMPORARIES=1");
+  words.push_back(VARNHOLT_PTOOL);
+  words.insert(words.end(), args.begin(), args.end());
   std::vector<char*> argv;
-  std::string program = VARNHOLT_PTOOL;
-  argv.push_back(program.data());
-  std::vector<std::string> copy = args;
-  for (auto& a : copy) argv.push_back(a.data());
+  for (auto& w : words) argv.push_back(w.data());
   argv.push_back(nullptr);
   pid_t pid = 0;
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
   posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-  const int rc = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
+  const int rc = posix_spawnp(&pid, "env", &actions, nullptr, argv.data(), environ);
   posix_spawn_file_actions_destroy(&actions);
   return rc == 0 ? pid : -1;
 }
 
-TEST(KillDuringSave, TargetIsAlwaysOneWholeContainer) {
+TEST(KillDuringSave, TargetIsAlwaysOneWholeContainerAndNothingIsLeft) {
   test::ScratchDir dir;
   const Bytes a = makeSampleContainer();
   PtFile other = makeSamplePtFile();
@@ -53,43 +56,54 @@ TEST(KillDuringSave, TargetIsAlwaysOneWholeContainer) {
   test::writeAllBytes(dir / "b.pt", b);
   const fs::path target = dir / "target.pt";
   test::writeAllBytes(target, a);
+  fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write);
 
   using Clock = std::chrono::steady_clock;
-  const auto runToEnd = [&](const fs::path& from) {
+  const auto runToEnd = [&](const fs::path& from, bool named) {
     const auto start = Clock::now();
-    const pid_t pid = startPtool({"copy", "--force", from.string(), target.string()});
     int status = 0;
-    ::waitpid(pid, &status, 0);
+    ::waitpid(startPtool({"copy", "--force", from.string(), target.string()}, named), &status, 0);
     return std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - start).count();
   };
-  // How long one whole copy takes here, start-up and flush included, decides
-  // the spread of the kill delays: a slow disk or a busy machine needs longer.
+  // How long one whole copy takes here decides the spread of the delays.
   long long wholeCopyUs = 0;
-  for (int i = 0; i < 3; ++i) wholeCopyUs = std::max(wholeCopyUs, static_cast<long long>(runToEnd(dir / "a.pt")));
+  for (int i = 0; i < 3; ++i) wholeCopyUs = std::max<long long>(wholeCopyUs, runToEnd(dir / "a.pt", i == 1));
   ASSERT_EQ(readAll(target), a);
 
-  std::mt19937 rng(20261206);
-  // Delays up to half again a whole copy, so kills land before, during and
-  // after the write.
+  std::mt19937 rng(20261207);
+  // Up to half again a whole copy, so signals land before, during and after the write.
   std::uniform_int_distribution<long long> delayUs(0, wholeCopyUs + wholeCopyUs / 2);
+  const int signals[] = {SIGKILL, SIGINT, SIGTERM, SIGHUP};
+  const std::set<std::string> keep = {"a.pt", "b.pt", "target.pt"};
+  std::set<std::string> killedPids;  // of processes that could not clean up
   int sawA = 0, sawB = 0;
   const auto deadline = Clock::now() + std::chrono::seconds(40);
-  for (int round = 0; round < 200 && (round < 20 || Clock::now() < deadline); ++round) {
-    const bool toB = round % 2 == 0;
-    const pid_t pid = startPtool({"copy", "--force", (dir / (toB ? "b.pt" : "a.pt")).string(), target.string()});
+  for (int round = 0; round < 240 && (round < 24 || Clock::now() < deadline); ++round) {
+    const bool toB = round % 2 == 0, named = round % 3 == 0;
+    const int sig = signals[(round / 2) % 4];
+    const pid_t pid = startPtool({"copy", "--force", (dir / (toB ? "b.pt" : "a.pt")).string(), target.string()}, named);
     ASSERT_GT(pid, 0);
     std::this_thread::sleep_for(std::chrono::microseconds(delayUs(rng)));
-    ::kill(pid, SIGKILL);
-    int status = 0;
-    ::waitpid(pid, &status, 0);
+    ::kill(pid, sig);
+    ::waitpid(pid, nullptr, 0);
+    if (sig == SIGKILL) killedPids.insert("." + std::to_string(pid) + ".");
     const Bytes now = readAll(target);
     ASSERT_TRUE(now == a || now == b) << "round " << round << ": " << now.size() << " bytes, a mixture";
     (now == a ? sawA : sawB)++;
-    // A killed process cannot remove its temporary file; clear it for the next round.
-    for (const auto& e : fs::directory_iterator(dir.path()))
-      if (e.path().filename().string().rfind(kTempPrefix, 0) == 0) fs::remove(e.path());
+    // Only a process killed outright may leave its temporary file, for the
+    // next write to remove.
+    for (const std::string& name : dir.entries()) {
+      if (keep.count(name)) continue;
+      const bool killedOnes = name.rfind(kTempPrefix, 0) == 0 &&
+          std::any_of(killedPids.begin(), killedPids.end(), [&](const std::string& p) { return name.find(p) != std::string::npos; });
+      EXPECT_TRUE(killedOnes) << "round " << round << " (signal " << sig << ", named " << named << ") left " << name;
+    }
   }
-  // Both outcomes occur, or the test would not show the kill lands mid-way.
+  runToEnd(dir / "a.pt", true);
+  runToEnd(dir / "a.pt", false);
+  EXPECT_EQ(dir.entries().size(), keep.size()) << "temporary files outlived a later write";
+  EXPECT_EQ(fs::status(target).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+  // Both outcomes occur, or the test would not show the signal lands mid-way.
   EXPECT_GT(sawA, 0);
   EXPECT_GT(sawB, 0);
 }

@@ -1,0 +1,166 @@
+// What stands at the target of a write: special files and link loops are
+// refused and left alone, links are followed (or, for scratch files,
+// replaced); the new content stays private until complete; leftovers of dead
+// processes go; and a lock keeps two read-change-writes apart.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <thread>
+
+#include "common/file_io.h"
+#include "common/file_lock.h"
+#include "container/sample_container.h"
+#include "tests/support/test_support.h"
+
+namespace pt {
+namespace {
+
+namespace fs = std::filesystem;
+using test::quotePath;
+using test::readAll;
+using test::runPtool;
+
+const Bytes kEarlier = {'o', 'l', 'd'};
+
+TEST(SafeWriteTargets, SpecialFilesAndLinkLoopsAreRefusedAndUntouched) {
+  test::ScratchDir dir;
+  test::writeAllBytes(dir / "in.pt", makeSampleContainer());
+  ASSERT_EQ(::mkfifo((dir / "fifo").c_str(), 0600), 0);
+  fs::create_symlink("fifo", dir / "to-fifo");
+  fs::create_symlink("loop-b", dir / "loop-a");
+  fs::create_symlink("loop-a", dir / "loop-b");
+  // A device node with /dev/null's numbers, as `ptool copy x /dev/stdout` met it.
+  const bool device = ::geteuid() == 0 && ::mknod((dir / "null").c_str(), S_IFCHR | 0666, makedev(1, 3)) == 0;
+  if (device) fs::create_symlink("null", dir / "stdout");
+  const std::string special = "is not a regular file; only regular files are replaced";
+  std::vector<std::pair<std::string, std::string>> cases = {
+      {"fifo", special}, {"to-fifo", special}, {"loop-a", "Too many levels of symbolic links"}};
+  if (device) cases.insert(cases.end(), {{"null", special}, {"stdout", special}});
+  for (const auto& [name, reason] : cases) {
+    EXPECT_TRUE(fileExists(dir / name)) << name;
+    const auto r = runPtool("copy --force " + quotePath(dir / "in.pt") + " " + quotePath(dir / name));
+    EXPECT_EQ(r.status, 1) << name;
+    EXPECT_NE(r.err.find(reason), std::string::npos) << name << ": " << r.err;
+    EXPECT_NE(r.err.find("Save not completed of " + (dir / name).string()), std::string::npos) << r.err;
+  }
+  EXPECT_TRUE(fs::is_fifo(fs::symlink_status(dir / "fifo")));
+  for (const char* link : {"to-fifo", "loop-a", "loop-b"}) EXPECT_TRUE(fs::is_symlink(fs::symlink_status(dir / link)));
+  if (device) EXPECT_TRUE(fs::is_character_file(fs::symlink_status(dir / "null")));
+  EXPECT_EQ(dir.entries().size(), device ? 7u : 5u) << "something was left beside the targets";
+  if (!device) GTEST_SKIP() << "device nodes need root; FIFO and loops checked";
+}
+
+TEST(SafeWriteTargets, LinksAreFollowedExceptByScratchFiles) {
+  test::ScratchDir dir;
+  test::writeAllBytes(dir / "file", kEarlier);
+  fs::create_symlink("file", dir / "link");
+  fs::create_symlink("missing", dir / "dangling");
+  EXPECT_TRUE(fileExists(dir / "dangling"));  // so that replacing it is asked first
+  EXPECT_FALSE(fileExists(dir / "missing"));
+  const Bytes data = {1, 2, 3, 4};
+  ASSERT_TRUE(safeWriteFile(dir / "link", data).ok());
+  ASSERT_TRUE(safeWriteFile(dir / "dangling", data).ok());
+  EXPECT_TRUE(fs::is_symlink(fs::symlink_status(dir / "link")) && fs::is_symlink(fs::symlink_status(dir / "dangling")));
+  EXPECT_EQ(readAll(dir / "file"), data);
+  EXPECT_EQ(readAll(dir / "missing"), data);
+  // The preview: the link itself is replaced, what it pointed to is untouched.
+  test::writeAllBytes(dir / "victim", kEarlier);
+  fs::create_symlink("victim", dir / "pre.bmp");
+  ASSERT_TRUE(safeWriteFile(dir / "pre.bmp", data, Durability::Scratch).ok());
+  EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(dir / "pre.bmp")));
+  EXPECT_EQ(readAll(dir / "pre.bmp"), data);
+  EXPECT_EQ(readAll(dir / "victim"), kEarlier);
+}
+
+TEST(SafeWrite, PartsAreWrittenInOrderAcrossBatches) {
+  test::ScratchDir dir(test::Medium::Memory);
+  Bytes expected;
+  std::vector<Bytes> storage(3000);  // more parts than one system call takes
+  std::vector<std::span<const std::uint8_t>> parts;
+  for (std::size_t i = 0; i < storage.size(); ++i) {
+    storage[i].assign(i % 7, static_cast<std::uint8_t>(i * 13));  // some empty
+    expected.insert(expected.end(), storage[i].begin(), storage[i].end());
+    parts.emplace_back(storage[i]);
+  }
+  ASSERT_TRUE(safeWriteFile(dir / "out", parts).ok());
+  EXPECT_EQ(readAll(dir / "out"), expected);
+}
+
+// The file being written is the owner's alone even with no umask, and gets
+// the usual mode (0666 less the umask) once it is complete.
+TEST(SafeWrite, NewContentIsPrivateUntilComplete) {
+  test::ScratchDir dir(test::Medium::Memory);
+  const Bytes block(1 << 20, 0x5a);
+  const std::vector<std::span<const std::uint8_t>> parts(96, block);
+  const mode_t umaskBefore = ::umask(0);
+  std::atomic<bool> done{false};
+  std::thread writer([&] { done = safeWriteFile(dir / "new", parts).ok(); });
+  int seen = 0;
+  mode_t modes = 0;  // every permission bit seen on an unfinished file
+  while (!done) {
+    std::error_code ec;
+    for (const auto& e : fs::directory_iterator("/proc/self/fd", ec)) {
+      struct stat st {};
+      if (fs::read_symlink(e.path(), ec).string().rfind(dir.path().string() + "/", 0) == 0 &&
+          ::stat(e.path().c_str(), &st) == 0 && static_cast<std::size_t>(st.st_size) < 96 * block.size())
+        seen++, modes |= st.st_mode & 0777;
+    }
+  }
+  writer.join();
+  ::umask(umaskBefore);
+  EXPECT_EQ(modes, 0600u) << "seen " << seen << " times";
+  EXPECT_EQ(fs::status(dir / "new").permissions(), static_cast<fs::perms>(0666));
+}
+
+TEST(SafeWrite, TemporariesOfDeadProcessesAreSwept) {
+  test::ScratchDir dir;
+  const pid_t dead = ::fork();
+  if (dead == 0) ::_exit(0);
+  ::waitpid(dead, nullptr, 0);
+  const std::string stale = std::string(kTempPrefix) + "x.pt." + std::to_string(dead) + ".0.tmp";
+  const std::string live = std::string(kTempPrefix) + "x.pt." + std::to_string(::getpid()) + ".9999.tmp";
+  test::writeAllBytes(dir / stale, kEarlier);
+  test::writeAllBytes(dir / live, kEarlier);
+  test::writeAllBytes(dir / "x.pt.1.0.tmp", kEarlier);  // not one of ours
+  ASSERT_TRUE(safeWriteFile(dir / "x.pt", kEarlier).ok());
+  EXPECT_FALSE(fs::exists(dir / stale));
+  EXPECT_TRUE(fs::exists(dir / live) && fs::exists(dir / "x.pt.1.0.tmp"));
+}
+
+// Two processes add one to a counter byte 50 times each, every time reading
+// and replacing the file under the lock: no increment may be lost.
+TEST(FileLock, SerialisesReadChangeWriteAcrossReplacements) {
+  test::ScratchDir dir;
+  const fs::path counter = dir / "counter";
+  EXPECT_FALSE(FileLock::exclusive(counter)->holdsFile());  // nothing to lock yet
+  test::writeAllBytes(counter, Bytes{0});
+  pid_t children[2];
+  for (pid_t& child : children) {
+    child = ::fork();
+    if (child == 0) {
+      for (int i = 0; i < 50; ++i) {
+        auto lock = FileLock::exclusive(counter);
+        if (!lock || !lock->holdsFile()) ::_exit(2);
+        auto head = readFileHead(counter, 1);
+        if (!head || head->size() != 1) ::_exit(3);
+        const Bytes next = {static_cast<std::uint8_t>((*head)[0] + 1)};
+        std::this_thread::yield();
+        if (!safeWriteFile(counter, next, Durability::Scratch)) ::_exit(4);
+      }
+      ::_exit(0);
+    }
+  }
+  for (pid_t child : children) {
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  }
+  EXPECT_EQ(readAll(counter), Bytes{100});
+}
+
+}  // namespace
+}  // namespace pt
