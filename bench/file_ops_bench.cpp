@@ -20,7 +20,8 @@
 #include "bitmap/slot_bitmap_writer.h"
 #include "container/pt_reader.h"
 #include "container/pt_writer.h"
-#include "container/sample_container.h"
+#include "sample/sample_container.h"
+#include "exchange/raw_tex.h"
 #include "exchange/slot_files.h"
 
 namespace pt::bench {
@@ -72,11 +73,12 @@ void expectFile(benchmark::State& state, const fs::path& path, const Bytes& expe
 void openOperation(benchmark::State& state) {
   PtFile file;
   for (auto _ : state) {
-    const ReadResult r = loadPtFile(ws->container, file);
-    if (!r.ok()) {
-      state.SkipWithError(("loadPtFile failed: " + r.message).c_str());
+    auto r = loadPtFile(ws->container);
+    if (!r) {
+      state.SkipWithError(("loadPtFile failed: " + describe(r.error())).c_str());
       break;
     }
+    file = std::move(*r);
     benchmark::DoNotOptimize(file.tailBlock.data());
     benchmark::ClobberMemory();
   }
@@ -104,8 +106,8 @@ void openBaseline(benchmark::State& state) { plainReadOf(state, ws->container, k
 void saveOperation(benchmark::State& state) {
   YesPrompt prompt;
   for (auto _ : state) {
-    if (savePtFile(ws->sample, ws->saved, prompt) != WriteStatus::Ok) {
-      state.SkipWithError(("savePtFile failed: " + prompt.lastError).c_str());
+    if (const Status saved = savePtFile(ws->sample, ws->saved, prompt); !saved) {
+      state.SkipWithError(("savePtFile failed: " + describe(saved.error())).c_str());
       break;
     }
   }
@@ -135,9 +137,9 @@ void exportOperation(benchmark::State& state, const fs::path& target, const Byte
                      Export&& exportSlot) {
   YesPrompt prompt;
   for (auto _ : state) {
-    const Outcome out = exportSlot(target, prompt);
-    if (!out.ok) {
-      state.SkipWithError(("export failed: " + out.reason).c_str());
+    const Status out = exportSlot(target, prompt);
+    if (!out) {
+      state.SkipWithError(("export failed: " + describe(out.error())).c_str());
       break;
     }
   }
@@ -149,7 +151,7 @@ void exportOperation(benchmark::State& state, const fs::path& target, const Byte
 
 void exportRawOperation(benchmark::State& state) {
   exportOperation(state, ws->rawExport, ws->rawBytes, [](const fs::path& p, UserPrompt& prompt) {
-    return exportRawTexFile(ws->sample, kSlot, p, prompt);
+    return exportSlotFile(ws->sample, kSlot, p, buildRawTex(ws->sample.slots[kSlot]), prompt);
   });
 }
 void exportRawBaseline(benchmark::State& state) { plainWriteOf(state, ws->rawBytes); }
@@ -157,7 +159,7 @@ void exportRawBaseline(benchmark::State& state) { plainWriteOf(state, ws->rawByt
 void exportBitmapOperation(benchmark::State& state) {
   exportOperation(state, ws->bitmapExport, ws->bitmapBytes,
                   [](const fs::path& p, UserPrompt& prompt) {
-                    return exportBitmapFile(ws->sample, kSlot, p, ws->header, prompt);
+                    return exportSlotFile(ws->sample, kSlot, p, buildSlotBitmap(ws->sample, kSlot, ws->header, false), prompt);
                   });
 }
 void exportBitmapBaseline(benchmark::State& state) { plainWriteOf(state, ws->bitmapBytes); }
@@ -169,9 +171,9 @@ void importOperation(benchmark::State& state, const fs::path& source, Import&& i
   YesPrompt prompt;
   PtFile file = ws->sample;
   for (auto _ : state) {
-    const Outcome out = importSlot(file, source, prompt);
-    if (!out.ok) {
-      state.SkipWithError(("import failed: " + out.reason).c_str());
+    const auto out = importSlot(file, source, prompt);
+    if (!out) {
+      state.SkipWithError(("import failed: " + describe(out.error())).c_str());
       break;
     }
     benchmark::DoNotOptimize(file.slots[kSlot].pixels.data());
@@ -184,14 +186,16 @@ void importOperation(benchmark::State& state, const fs::path& source, Import&& i
 
 void importRawOperation(benchmark::State& state) {
   importOperation(state, ws->rawFile, [](PtFile& f, const fs::path& p, UserPrompt& prompt) {
-    return importRawTexFile(f, kSlot, p, prompt);
+    (void)prompt;
+    return importRawTexFile(p, f.slots[kSlot]);
   });
 }
 void importRawBaseline(benchmark::State& state) { plainReadOf(state, ws->rawFile, kRawTexSize); }
 
 void importBitmapOperation(benchmark::State& state) {
   importOperation(state, ws->bitmapFile, [](PtFile& f, const fs::path& p, UserPrompt& prompt) {
-    return importBitmapFile(f, kSlot, p, prompt);
+    (void)prompt;
+    return importBitmapFile(p, f.slots[kSlot], kSlot, ImportOptions{});
   });
 }
 void importBitmapBaseline(benchmark::State& state) {

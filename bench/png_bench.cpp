@@ -10,7 +10,7 @@
 #include <stdexcept>
 
 #include "bench/bench_support.h"
-#include "container/sample_container.h"
+#include "sample/sample_container.h"
 #include "exchange/slot_files.h"
 #include "png/png_import.h"
 #include "png/quantize.h"
@@ -65,7 +65,7 @@ void exportPngOperation(benchmark::State& state) {
 }
 void exportPngBaseline(benchmark::State& state) {
   exportOf(state, ws->rawExport, ws->rawBytes, [](const fs::path& p, UserPrompt& prompt) {
-    return exportRawTexFile(ws->sample, kSlot, p, prompt).ok;
+    return exportRawTex(ws->sample, kSlot, p, prompt);
   });
 }
 

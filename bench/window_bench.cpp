@@ -29,7 +29,7 @@
 
 #include "bench/bench_support.h"
 #include "bitmap/slot_bitmap_writer.h"
-#include "container/sample_container.h"
+#include "sample/sample_container.h"
 
 extern char** environ;
 

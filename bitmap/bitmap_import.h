@@ -1,25 +1,30 @@
 #pragma once
 // Reading an 8-bit bitmap with alpha in its palette back into a slot.
 #include <filesystem>
+#include <span>
 
-#include "container/byte_source.h"
-#include "container/outcome.h"
+#include "common/error.h"
 #include "container/pt_file.h"
 #include "container/user_prompt.h"
+#include "exchange/import_options.h"
 
 namespace pt {
 
-// Checks the whole bitmap first and replaces the slot's palette, pixel data
-// and size in one step; a refused or unreadable file leaves the slot as it
-// was. `used` is never changed. Pixel entries the file does not reach hold 15;
-// palette bytes and slot 10's second pixel part it does not reach keep their
-// earlier contents.
-Outcome importBitmapFrom(ByteSource& source, PtSlot& slot, std::uint8_t index);
+// Loads slot `index` from the bytes of a bitmap file: palette, pixel data and
+// size. The whole file is checked first; a refusal (Invalid or Unsupported,
+// with the reason) leaves the slot as it was. `used` is never changed. A
+// picture smaller than the slot (128 x 128) fills the start of the pixel
+// data and the rest holds 15; slot 10's second part keeps what the file does
+// not reach.
+Result<ImportNotes> importBitmapBytes(std::span<const std::uint8_t> bytes, PtSlot& slot,
+                                      std::uint8_t index, const ImportOptions& options);
 
-// The import of a bitmap file into slot `slot` of `file`.
-Outcome importBitmapFile(PtFile& file, std::uint8_t slot, const std::filesystem::path& path,
-                         UserPrompt& prompt);
+// The same from a file.
+Result<ImportNotes> importBitmapFile(const std::filesystem::path& path, PtSlot& slot,
+                                     std::uint8_t index, const ImportOptions& options);
 
+// The import command's routine: importBitmapFile with default options as a
+// yes/no result. Shows nothing.
 bool importBitmap(PtFile& file, std::uint8_t slot, const std::filesystem::path& path,
                   UserPrompt& prompt);
 

@@ -2,20 +2,23 @@
 
 #include <algorithm>
 
-#include "bitmap/le_bytes.h"
+#include "common/byte_reader.h"
 #include "common/file_io.h"
 
 namespace pt {
 
-std::optional<std::string> checkBmpHeader(const BmpHeader& h) {
+Status checkBmpHeader(const BmpHeader& h) {
   using namespace bmp;
-  const std::uint32_t colours = readLe32(h, kColoursUsedAt);
-  if (readLe16(h, kSignatureAt) != kSignature || readLe32(h, kPixelOffsetAt) != kPixelsAt ||
-      readLe32(h, kInfoSizeAt) != kMinInfoSize || readLe16(h, kPlanesAt) != 1 ||
-      readLe16(h, kBitsAt) != 8 || readLe32(h, kCompressionAt) != 0 ||
-      (colours != 0 && colours != 256))
-    return std::string("is not the header of an uncompressed 8-bit bitmap");
-  return std::nullopt;
+  const Error notUsable{ErrorKind::Invalid, "is not the header of an uncompressed 8-bit bitmap"};
+  const ByteReader in(h, notUsable.detail);
+  const auto is = [](const auto& field, std::uint32_t want) { return field && *field == want; };
+  const auto colours = in.le32(kColoursUsedAt);
+  if (!is(in.le16(kSignatureAt), kSignature) || !is(in.le32(kPixelOffsetAt), kPixelsAt) ||
+      !is(in.le32(kInfoSizeAt), kMinInfoSize) || !is(in.le16(kPlanesAt), 1) ||
+      !is(in.le16(kBitsAt), 8) || !is(in.le32(kCompressionAt), 0) ||
+      !(is(colours, 0) || is(colours, 256)))
+    return notUsable;
+  return Status::success();
 }
 
 Result<BmpHeader> loadBmpHeader(const std::filesystem::path& path) {
@@ -32,7 +35,8 @@ Result<BmpHeader> loadBmpHeader(const std::filesystem::path& path) {
                      std::to_string(bmp::kTemplateSize) + " are needed.", 0};
   BmpHeader loaded{};
   std::copy_n(bytes->begin(), bmp::kTemplateSize, loaded.begin());
-  if (auto why = checkBmpHeader(loaded)) return Error{ErrorKind::Invalid, name + " " + *why + ".", 0};
+  if (auto usable = checkBmpHeader(loaded); !usable)
+    return Error{ErrorKind::Invalid, name + " " + usable.error().detail + ".", 0};
   return loaded;
 }
 

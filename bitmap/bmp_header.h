@@ -2,12 +2,9 @@
 // The 54-byte header template "bmp_header.bin" that slot bitmaps start from.
 #include <array>
 #include <filesystem>
-#include <optional>
-
-#include "common/error.h"
-#include <string>
 
 #include "bitmap/bmp_layout.h"
+#include "common/error.h"
 
 namespace pt {
 
@@ -18,8 +15,8 @@ inline constexpr const char* kBmpHeaderFileName = "bmp_header.bin";
 // Loads the template; a refusal's detail is fit for a message box.
 Result<BmpHeader> loadBmpHeader(const std::filesystem::path& path);
 
-// Why a template cannot start an uncompressed 8-bit bitmap with its palette
-// at 54 and pixels at 1078, or nullopt when it can.
-std::optional<std::string> checkBmpHeader(const BmpHeader& header);
+// Whether the template can start an uncompressed 8-bit bitmap with its
+// palette at 54 and pixels at 1078; Invalid with the reason when it cannot.
+Status checkBmpHeader(const BmpHeader& header);
 
 }  // namespace pt

@@ -17,7 +17,7 @@ Bytes buildSlotBitmap(const PtFile& file, std::uint8_t slot, const BmpHeader& he
 // Writes buildSlotBitmap to path, replacing any file there as a whole. For the
 // preview, which is written anew before every show: it is not flushed to disk
 // (a flush costs milliseconds per click and buys nothing for a file nobody
-// keeps); exports go through exportBitmapFile, which flushes.
+// keeps); exports go through exportSlotFile, which flushes.
 Status writeSlotBitmap(const PtFile& file, std::uint8_t slot, const std::filesystem::path& path,
                        const BmpHeader& header, bool alphaView);
 

@@ -5,12 +5,10 @@
 
 #include "bitmap/bitmap_import.h"
 #include "bitmap/slot_bitmap_writer.h"
-#include "cli/cli_prompt.h"
 #include "common/data_files.h"
 #include "common/file_io.h"
 #include "container/pt_reader.h"
 #include "container/pt_writer.h"
-#include "exchange/check_file.h"
 #include "exchange/slot_files.h"
 #include "png/png_import.h"
 #include "png/slot_png_writer.h"
@@ -21,15 +19,14 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// Collects what a core routine shows, so the caller can print it after its
-// own line.
+// Passes questions on and keeps errors to itself: the Status the routine
+// returns carries the same reason, which the command prints after its own line.
 class QuietPrompt final : public UserPrompt {
  public:
   explicit QuietPrompt(UserPrompt& outer) : outer_(outer) {}
   bool askYesNo(const std::string& t, const std::string& q) override { return outer_.askYesNo(t, q); }
-  void showError(const std::string&, const std::string& text) override { last = text; }
+  void showError(const std::string&, const std::string&) override {}
   void showInfo(const std::string& c, const std::string& t) override { outer_.showInfo(c, t); }
-  std::string last;
 
  private:
   UserPrompt& outer_;
@@ -57,24 +54,13 @@ const char* extensionOf(SlotFormat format) {
   return "";
 }
 
-Result<PtFile> readContainer(const fs::path& path) {
-  PtFile file;
-  const ReadResult read = loadPtFile(path, file);
-  if (read.ok()) return file;
-  if (read.status == ReadStatus::WrongMagic)
-    return Error{ErrorKind::Invalid, "not a Paint Tool file: it does not start with \"CON \""};
-  return Error{read.status == ReadStatus::TooShort ? ErrorKind::Invalid : ErrorKind::Io, read.message};
-}
+Result<PtFile> readContainer(const fs::path& path) { return loadPtFile(path); }
 
 Status saveContainer(const PtFile& file, const fs::path& path, UserPrompt& prompt) {
   QuietPrompt quiet(prompt);
-  switch (savePtFile(file, path, quiet)) {
-    case WriteStatus::Ok: return Status::success();
-    case WriteStatus::Declined: return declined();
-    case WriteStatus::Incomplete: return Error{ErrorKind::Incomplete, {}};
-    case WriteStatus::IoFailure: return Error{ErrorKind::Io, quiet.last};
-  }
-  return Error{ErrorKind::Io, {}};
+  Status saved = savePtFile(file, path, quiet);
+  if (!saved && saved.error().kind == ErrorKind::Declined) return declined();
+  return saved;
 }
 
 Result<Bytes> slotFileBytes(const PtFile& file, std::uint8_t slot, SlotFormat format,
@@ -96,29 +82,21 @@ Status exportSlotFile(const PtFile& file, std::uint8_t slot, const fs::path& pat
                       UserPrompt& prompt) {
   auto bytes = slotFileBytes(file, slot, format, header, alphaView);
   if (!bytes) return bytes.error();
-  if (!checkFile(path, 0, prompt)) return declined();
-  return safeWriteFile(path, *bytes);
+  QuietPrompt quiet(prompt);
+  Status written = pt::exportSlotFile(file, slot, path, *bytes, quiet);
+  if (!written && written.error().kind == ErrorKind::Declined) return declined();
+  return written;
 }
 
 Result<ImportNotes> importSlotFile(PtFile& file, std::uint8_t slot, const fs::path& path,
                                    SlotFormat format, const ImportOptions& options) {
   PtSlot& target = file.slots[slot];
-  const Bytes palette = target.palette;
-  // Reading asks nothing, so a prompt that never answers Yes will do.
-  CliPrompt never(false);
-  QuietPrompt quiet(never);
-  Outcome outcome;
   switch (format) {
-    case SlotFormat::Tex: outcome = importRawTexFile(file, slot, path, quiet); break;
-    case SlotFormat::Bmp: outcome = importBitmapFile(file, slot, path, quiet); break;
-    case SlotFormat::Png: return importPngFile(path, target, slot, options);
+    case SlotFormat::Tex: return importRawTexFile(path, target);
+    case SlotFormat::Bmp: return importBitmapFile(path, target, slot, options);
+    case SlotFormat::Png: break;
   }
-  if (!outcome.ok) return Error{ErrorKind::Invalid, outcome.reason};
-  ImportNotes notes;
-  if (format == SlotFormat::Tex) notes.bytesFromFile = kRawTexSize;
-  if (format == SlotFormat::Bmp && options.keepAlpha && palette.size() == kPaletteSize)
-    for (std::size_t n = 0; n < kPaletteEntries; ++n) target.palette[4 * n] = palette[4 * n];
-  return notes;
+  return importPngFile(path, target, slot, options);
 }
 
 Result<BmpHeader> headerBesideProgram() {

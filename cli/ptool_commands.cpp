@@ -7,7 +7,7 @@
 #include "cli/cli_prompt.h"
 #include "cli/command_support.h"
 #include "cli/core_calls.h"
-#include "container/sample_container.h"
+#include "sample/sample_container.h"
 #include "exchange/slot_files.h"
 
 namespace pt::cli {

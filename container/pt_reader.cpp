@@ -4,7 +4,6 @@
 #include <array>
 #include <vector>
 
-#include "container/byte_cursor.h"
 #include "common/file_io.h"
 
 namespace pt {
@@ -15,14 +14,17 @@ std::string bytesToString(std::span<const std::uint8_t> bytes) {
 
 namespace {
 
+const char* const kNoMagic = "not a Paint Tool file: it does not start with \"CON \"";
+
 // The flag bytes between the header block and slot 0: two bytes, the used
 // flags, the resolution flags, two bytes.
 constexpr std::size_t kFlagBlockSize = kFirstSlotOffset - kPreFlagByte1Offset;
 using FlagBlock = std::array<std::uint8_t, kFlagBlockSize>;
+static_assert(kFlagBlockSize == 44);
 
 // Gives every array of `file` the size the layout fixes and lists, in file
-// order, where each stretch of the container's bytes goes; the flag bytes go to
-// `flags`. Reading from memory and from a file both fill these places.
+// order, where each stretch of the container's bytes goes; the flag bytes go
+// to `flags`.
 std::vector<std::span<std::uint8_t>> layoutParts(PtFile& file, FlagBlock& flags) {
   std::vector<std::span<std::uint8_t>> parts;
   parts.reserve(4 + 3 * kSlotCount + 2);
@@ -47,18 +49,18 @@ std::vector<std::span<std::uint8_t>> layoutParts(PtFile& file, FlagBlock& flags)
 }
 
 void decodeFlags(PtFile& file, const FlagBlock& flags) {
-  ByteCursor in(flags);
-  file.preFlagByte1 = in.byte();
-  file.preFlagByte2 = in.byte();
-  for (auto& slot : file.slots) slot.used = in.byte() != 0 ? 1 : 0;
+  const std::uint8_t* in = flags.data();
+  file.preFlagByte1 = *in++;
+  file.preFlagByte2 = *in++;
+  for (auto& slot : file.slots) slot.used = *in++ != 0 ? 1 : 0;
   for (auto& slot : file.slots) {
-    const bool high = in.byte() != 0;
+    const bool high = *in++ != 0;
     slot.width = high ? kHighResSide : kLowResWidth;
     slot.height = high ? kHighResSide : kLowResHeightAsRead;
     slot.dataSize = static_cast<std::int32_t>(kPixelDataSize);
   }
-  file.postFlagByte1 = in.byte();
-  file.postFlagByte2 = in.byte();
+  file.postFlagByte1 = *in++;
+  file.postFlagByte2 = *in;
 }
 
 bool hasMagic(std::span<const std::uint8_t> bytes) {
@@ -68,13 +70,13 @@ bool hasMagic(std::span<const std::uint8_t> bytes) {
 
 }  // namespace
 
-ReadResult parsePtBytes(std::span<const std::uint8_t> bytes, PtFile& out) {
-  if (!hasMagic(bytes)) return {ReadStatus::WrongMagic, {}};
+Result<PtFile> parsePtFile(std::span<const std::uint8_t> bytes) {
+  if (!hasMagic(bytes)) return Error{ErrorKind::Invalid, kNoMagic};
   if (bytes.size() < kFileSize)
-    return {ReadStatus::TooShort,
-            "The file is too short for a Paint Tool file: it has " + std::to_string(bytes.size()) +
-                " bytes, a Paint Tool file has " + std::to_string(kFileSize) + "."};
-
+    return Error{ErrorKind::Invalid, "The file is too short for a Paint Tool file: it has " +
+                                         std::to_string(bytes.size()) +
+                                         " bytes, a Paint Tool file has " +
+                                         std::to_string(kFileSize) + "."};
   PtFile file;
   FlagBlock flags{};
   std::size_t at = 0;
@@ -83,41 +85,41 @@ ReadResult parsePtBytes(std::span<const std::uint8_t> bytes, PtFile& out) {
     at += part.size();
   }
   decodeFlags(file, flags);
-  out = std::move(file);
-  return {ReadStatus::Ok, {}};
+  return file;
 }
 
-ReadResult loadPtFile(const std::filesystem::path& path, PtFile& out) {
+Result<PtFile> loadPtFile(const std::filesystem::path& path) {
   FileReader reader;
-  if (auto opened = reader.open(path); !opened)
-    return {ReadStatus::IoFailure, describe(opened.error())};
+  if (auto opened = reader.open(path); !opened) return opened.error();
   if (reader.size() >= kFileSize) {
-    // The usual case: read the file straight into the container's arrays, in
-    // one pass over the bytes.
+    // The usual case: one pass over the file straight into the arrays.
     PtFile file;
     FlagBlock flags{};
     const auto parts = layoutParts(file, flags);
     auto got = reader.readAt(0, parts);
-    if (!got) return {ReadStatus::IoFailure, describe(got.error())};
+    if (!got) return got.error();
     if (*got == kFileSize) {
-      if (!hasMagic(file.headerBlock)) return {ReadStatus::WrongMagic, {}};
+      if (!hasMagic(file.headerBlock)) return Error{ErrorKind::Invalid, kNoMagic};
       decodeFlags(file, flags);
-      out = std::move(file);
-      return {ReadStatus::Ok, {}};
+      return file;
     }
     // The file became shorter since it was opened: judge what it holds now.
   }
   Bytes bytes(std::min<std::uint64_t>(reader.size(), kFileSize));
   auto got = reader.readAt(0, bytes);
-  if (!got) return {ReadStatus::IoFailure, describe(got.error())};
+  if (!got) return got.error();
   bytes.resize(*got);
-  return parsePtBytes(bytes, out);
+  return parsePtFile(bytes);
 }
 
 bool readPtFile(PtFile& ptFile, const std::filesystem::path& path, UserPrompt& prompt) {
-  ReadResult result = loadPtFile(path, ptFile);
-  if (!result.message.empty()) prompt.showError(kAppTitle, result.message);
-  return result.ok();
+  auto loaded = loadPtFile(path);
+  if (!loaded) {
+    if (loaded.error().detail != kNoMagic) prompt.showError(kAppTitle, describe(loaded.error()));
+    return false;
+  }
+  ptFile = std::move(*loaded);
+  return true;
 }
 
 }  // namespace pt

@@ -3,32 +3,26 @@
 #include <span>
 #include <string>
 
+#include "common/error.h"
 #include "container/pt_file.h"
 #include "container/user_prompt.h"
 
 namespace pt {
 
-enum class ReadStatus { Ok, WrongMagic, TooShort, IoFailure };
-
-struct ReadResult {
-  ReadStatus status = ReadStatus::Ok;
-  std::string message;  // empty for Ok and WrongMagic
-  bool ok() const { return status == ReadStatus::Ok; }
-};
-
 // One character per byte, byte n as the character with that code.
 std::string bytesToString(std::span<const std::uint8_t> bytes);
 
-// Parses the bytes of a container file into `out`, which is replaced only on
-// success. Bytes after the end of the layout are ignored.
-ReadResult parsePtBytes(std::span<const std::uint8_t> bytes, PtFile& out);
+// A container from the bytes of a ".pt" file. Invalid when the bytes do not
+// start with the magic or end before the layout does; bytes after the layout
+// are ignored.
+Result<PtFile> parsePtFile(std::span<const std::uint8_t> bytes);
 
-// Reads a container file into `out` (replaced only on success); shows nothing.
-ReadResult loadPtFile(const std::filesystem::path& path, PtFile& out);
+// The same from a file: its bytes go straight into the container's arrays.
+Result<PtFile> loadPtFile(const std::filesystem::path& path);
 
-// Opens a container: true when the file had the magic and every block was
-// read. Errors other than a wrong magic are shown through the prompt with the
-// application's title. `ptFile` is left as it was unless the read succeeds.
+// Opens a container into ptFile: true when the file had the magic and every
+// block was read. Every error but a missing magic is shown through the
+// prompt with the application's title. ptFile changes only on success.
 bool readPtFile(PtFile& ptFile, const std::filesystem::path& path, UserPrompt& prompt);
 
 }  // namespace pt

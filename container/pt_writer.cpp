@@ -1,51 +1,71 @@
 #include "container/pt_writer.h"
 
+#include <array>
+#include <vector>
+
 #include "common/file_io.h"
 
 namespace pt {
 
 namespace {
-void append(Bytes& out, const Bytes& block) { out.insert(out.end(), block.begin(), block.end()); }
+
+constexpr std::size_t kFlagBlockSize = kFirstSlotOffset - kPreFlagByte1Offset;
+using FlagBlock = std::array<std::uint8_t, kFlagBlockSize>;
+
+// The container's bytes in file order: its arrays as they are, the flag
+// bytes encoded into `flags`.
+std::vector<std::span<const std::uint8_t>> fileParts(const PtFile& file, FlagBlock& flags) {
+  std::uint8_t* out = flags.data();
+  *out++ = file.preFlagByte1;
+  *out++ = file.preFlagByte2;
+  for (const auto& slot : file.slots) *out++ = slot.used == 1 ? 1 : 0;
+  for (const auto& slot : file.slots) *out++ = isLowRes(slot.height) ? 0 : 1;
+  *out++ = file.postFlagByte1;
+  *out = file.postFlagByte2;
+
+  std::vector<std::span<const std::uint8_t>> parts;
+  parts.reserve(4 + 3 * kSlotCount + 2);
+  parts.emplace_back(file.headerBlock);
+  parts.emplace_back(flags);
+  for (std::size_t i = 0; i < kSlotCount; ++i) {
+    const PtSlot& slot = file.slots[i];
+    parts.emplace_back(slot.palette);
+    parts.emplace_back(slot.pixels);
+    if (i == kSplitSlot) {
+      parts.emplace_back(file.gapBlock);
+      parts.emplace_back(slot.extra);
+    }
+    parts.emplace_back(slot.trailer);
+  }
+  parts.emplace_back(file.tailBlock);
+  return parts;
+}
+
 }  // namespace
 
 Bytes serializePtFile(const PtFile& file) {
+  FlagBlock flags{};
   Bytes out;
   out.reserve(kFileSize);
-  append(out, file.headerBlock);
-  out.push_back(file.preFlagByte1);
-  out.push_back(file.preFlagByte2);
-  for (const auto& slot : file.slots) out.push_back(slot.used == 1 ? 1 : 0);
-  for (const auto& slot : file.slots) out.push_back(isLowRes(slot.height) ? 0 : 1);
-  out.push_back(file.postFlagByte1);
-  out.push_back(file.postFlagByte2);
-  for (std::size_t i = 0; i < kSlotCount; ++i) {
-    const PtSlot& slot = file.slots[i];
-    append(out, slot.palette);
-    append(out, slot.pixels);
-    if (i == kSplitSlot) {
-      append(out, file.gapBlock);
-      append(out, slot.extra);
-    }
-    append(out, slot.trailer);
-  }
-  append(out, file.tailBlock);
+  for (const auto& part : fileParts(file, flags)) out.insert(out.end(), part.begin(), part.end());
   return out;
 }
 
-WriteStatus savePtFile(const PtFile& file, const std::filesystem::path& path, UserPrompt& prompt) {
-  if (!isComplete(file)) return WriteStatus::Incomplete;
+Status savePtFile(const PtFile& file, const std::filesystem::path& path, UserPrompt& prompt) {
+  if (!isComplete(file))
+    return Error{ErrorKind::Incomplete, "no container has been read completely, so none is saved"};
   if (fileExists(path) && !prompt.askYesNo(kOverwriteTitle, kOverwriteQuestion))
-    return WriteStatus::Declined;
-  const Bytes bytes = serializePtFile(file);
-  if (auto written = safeWriteFile(path, bytes); !written) {
-    prompt.showError(kAppTitle, describe(written.error()));
-    return WriteStatus::IoFailure;
-  }
-  return WriteStatus::Ok;
+    return Error{ErrorKind::Declined, "the existing file was kept"};
+  FlagBlock flags{};
+  return safeWriteFile(path, fileParts(file, flags));
 }
 
 bool writePtFile(const PtFile& file, const std::filesystem::path& path, UserPrompt& prompt) {
-  return savePtFile(file, path, prompt) == WriteStatus::Ok;
+  const Status saved = savePtFile(file, path, prompt);
+  const ErrorKind kind = saved.error().kind;
+  if (!saved && kind != ErrorKind::Incomplete && kind != ErrorKind::Declined)
+    prompt.showError(kAppTitle, describe(saved.error()));
+  return saved.ok();
 }
 
 }  // namespace pt

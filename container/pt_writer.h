@@ -1,23 +1,25 @@
 #pragma once
 #include <filesystem>
 
+#include "common/error.h"
 #include "container/pt_file.h"
 #include "container/user_prompt.h"
 
 namespace pt {
 
-// The container in file layout; requires isComplete(file).
+// The container in file layout, as one buffer; requires isComplete(file).
+// For tests and tools; saving writes the arrays without joining them.
 Bytes serializePtFile(const PtFile& file);
 
-enum class WriteStatus { Ok, Incomplete, Declined, IoFailure };
+// Writes a complete container to path with one gathered write; the file is
+// replaced as a whole or not at all. Asks "File exists. Overwrite?" (title
+// "File") when something is at the path. Incomplete: the container was never
+// read completely (nothing asked, nothing written); Declined: the answer was
+// No; otherwise the operating system's error. Shows nothing else.
+Status savePtFile(const PtFile& file, const std::filesystem::path& path, UserPrompt& prompt);
 
-// Writes a complete container to path. Asks "File exists. Overwrite?" (title
-// "File") when something is at the path; a No leaves the file untouched.
-// The file is replaced as a whole: on any failure the earlier file is as it
-// was, and the error is shown through the prompt with the application's title.
-WriteStatus savePtFile(const PtFile& file, const std::filesystem::path& path, UserPrompt& prompt);
-
-// savePtFile as a yes/no result.
+// savePtFile as a yes/no result; an input/output error is shown through the
+// prompt with the application's title.
 bool writePtFile(const PtFile& file, const std::filesystem::path& path, UserPrompt& prompt);
 
 inline constexpr const char* kOverwriteTitle = "File";

@@ -3,7 +3,7 @@
 // leaves the slot as it was; an accepted one keeps every array at its size,
 // `dataSize` and `trailer` as they were, and gives a 128 x 128 or 256 x 256
 // used slot whose pixel data past a small picture is unchanged.
-#include "container/sample_container.h"
+#include "sample/sample_container.h"
 #include "fuzz/fuzz_checks.h"
 #include "png/png_import.h"
 

@@ -10,6 +10,17 @@ here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d)
 status=0
 
+# Inputs as long as the longest file each reader takes whole: a container
+# (1,409,024 bytes, a little more for trailing bytes) and a bitmap of a
+# 256 x 512 picture with a long information header.
+max_len_of() {
+  case $1 in
+    container_reader) echo 1409100 ;;
+    bitmap_import_*) echo 140000 ;;
+    raw_import) echo 70000 ;;
+  esac
+}
+
 corpus_of() {
   case $1 in
     container_reader) echo container ;;
@@ -30,7 +41,7 @@ for target in container_reader bitmap_import_normal bitmap_import_lowres bitmap_
       cat "$work/$target/replay.log"; status=1; continue; }
   fi
   echo "== $target: fuzzing for ${seconds}s"
-  if ! "$bin" -max_total_time="$seconds" -rss_limit_mb=2048 -timeout=10 -print_final_stats=1 \
+  if ! "$bin" -max_total_time="$seconds" -max_len="$(max_len_of "$target")" -rss_limit_mb=2048 -timeout=10 -print_final_stats=1 \
       -artifact_prefix="$work/$target/artifacts/" \
       "$work/$target/corpus" "$here/corpus/$(corpus_of "$target")" >"$work/$target/fuzz.log" 2>&1; then
     tail -40 "$work/$target/fuzz.log"
@@ -38,7 +49,7 @@ for target in container_reader bitmap_import_normal bitmap_import_lowres bitmap_
     status=1
     continue
   fi
-  grep -E 'stat::number_of_executed_units|stat::peak_rss_mb' "$work/$target/fuzz.log" | tr '\n' ' '
+  grep -E 'stat::number_of_executed_units|stat::average_exec_per_sec|stat::peak_rss_mb' "$work/$target/fuzz.log" | tr '\n' ' '
   echo
 done
 [ $status -eq 0 ] && rm -rf "$work"

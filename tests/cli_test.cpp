@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "container/pt_reader.h"
-#include "container/sample_container.h"
+#include "sample/sample_container.h"
 #include "exchange/slot_files.h"
 #include "tests/support/test_support.h"
 
@@ -78,10 +78,7 @@ TEST_F(Ptool, CopyWritesTheSameBytesAndAsksBeforeReplacing) {
 
   const Bytes other(kFileSize + 10, 0x55);
   test::writeAllBytes(dir / "copy.pt", other);
-  const auto no = runPtool("copy " + s + " " + q("copy.pt"));
-  EXPECT_EQ(no.status, 1);
-  EXPECT_EQ(no.err, "Save not completed of " + (dir / "copy.pt").string() +
-                        "\nFile exists. Overwrite? No (give --force to replace it)\n");
+  EXPECT_EQ(runPtool("copy " + s + " " + q("copy.pt")).status, 1);
   EXPECT_EQ(readAll(dir / "copy.pt"), other);
   EXPECT_EQ(runPtool("copy --force " + s + " " + q("copy.pt")).status, 0);
   EXPECT_EQ(readAll(dir / "copy.pt"), readAll(sample));
@@ -97,10 +94,13 @@ TEST_F(Ptool, ExportImportAndSetResolutionRoundTrip) {
   r = runPtool("import " + s + " 3 " + quotePath(tex) + " -o " + q("out.pt"));
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_NE(r.out.find("Slot 3 loaded with " + tex.string()), std::string::npos);
-  PtFile out;
-  ASSERT_TRUE(parsePtBytes(readAll(dir / "out.pt"), out).ok());
-  EXPECT_EQ(out.slots[3].used, 1);
-  EXPECT_EQ(out.slots[3].pixels, makeSamplePtFile().slots[1].pixels);
+  const auto out = parsePtFile(readAll(dir / "out.pt"));
+  ASSERT_TRUE(out.ok());
+  EXPECT_EQ(out->slots[3].used, 1);
+  EXPECT_EQ(out->slots[3].pixels, makeSamplePtFile().slots[1].pixels);
+  test::writeAllBytes(dir / "three.tex", Bytes(3, 7));
+  r = runPtool("import " + s + " 3 " + q("three.tex") + " -o " + q("out.pt") + " --force");
+  EXPECT_EQ(r.err, "Note: 3 of the 66560 bytes of a raw texture came from the file; the rest of the slot kept its bytes.\n");
 
   ASSERT_EQ(runPtool("export " + s + " 2 " + q("s2.bmp")).status, 0);
   ASSERT_EQ(runPtool("export " + s + " 2 " + q("a.BMP") + " --alpha").status, 0);
@@ -118,21 +118,43 @@ TEST_F(Ptool, ExportImportAndSetResolutionRoundTrip) {
 }
 
 TEST_F(Ptool, RefusalsGiveTheSystemsLineThenTheReason) {
-  auto r = runPtool("export " + s + " 3 " + q("u.tex"));  // slot 3 is unused
-  EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err, "Slot 3 not extracted\nslot 3 holds no texture (not used)\n");
-  EXPECT_FALSE(fs::exists(dir / "u.tex"));
-
-  Bytes bad(2000, 0);
-  bad[0] = 'B', bad[1] = 'M';
-  test::writeAllBytes(dir / "bad.bmp", bad);
-  r = runPtool("import " + s + " 4 " + q("bad.bmp") + " -o " + q("o.pt"));
-  EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err.rfind("Slot 4 not loaded with new file\n" + (dir / "bad.bmp").string() + ": ", 0), 0u) << r.err;
-  EXPECT_FALSE(fs::exists(dir / "o.pt"));
-  r = runPtool("info " + q("missing.pt"));
-  EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err, "Open failed of " + (dir / "missing.pt").string() + "\nNo such file or directory\n");
+  Bytes wrong = readAll(sample);
+  test::writeAllBytes(dir / "short.pt", Bytes(wrong.begin(), wrong.begin() + 60000));
+  wrong[0] = 'c';
+  test::writeAllBytes(dir / "wrong.pt", wrong);
+  Bytes cut(1078 + 100, 0), zeroWidth(2000, 0);
+  cut[0] = zeroWidth[0] = 'B', cut[1] = zeroWidth[1] = 'M';
+  cut[10] = 0x36, cut[11] = 0x04, cut[14] = 40, cut[19] = 1, cut[23] = 1, cut[28] = 8;  // 256 x 256, 8 bits
+  test::writeAllBytes(dir / "cut.bmp", cut);
+  test::writeAllBytes(dir / "zero.bmp", zeroWidth);
+  test::writeAllBytes(dir / "there.tex", Bytes(3, 0));
+  fs::create_directory(dir / "folder.bmp");
+  const std::string noMagic = "not a Paint Tool file: it does not start with \"CON \"", o = q("o.pt");
+  const std::string kept = "File exists. Overwrite? No (give --force to replace it)";
+  const struct {
+    std::string args, line, reason;
+  } cases[] = {
+      {"info " + q("wrong.pt"), "Open failed of " + (dir / "wrong.pt").string(), noMagic},
+      {"info " + q("none.pt"), "Open failed of " + (dir / "none.pt").string(), "No such file or directory"},
+      {"copy " + q("short.pt") + " " + o, "Open failed of " + (dir / "short.pt").string(),
+       "The file is too short for a Paint Tool file: it has 60000 bytes, a Paint Tool file has 1409024."},
+      {"export " + s + " 7 " + q("u.tex"), "Slot 7 not extracted", "slot 7 holds no texture (not used)"},
+      {"export " + s + " 1 " + q("there.tex"), "Slot 1 not extracted", kept},
+      {"copy " + s + " " + s, "Save not completed of " + sample.string(), kept},
+      {"import " + s + " 4 " + q("cut.bmp") + " -o " + o, "Slot 4 not loaded with new file",
+       (dir / "cut.bmp").string() + ": the file ends after 100 bytes of pixel data; the picture needs 65536"},
+      {"import " + s + " 4 " + q("zero.bmp") + " -o " + o, "Slot 4 not loaded with new file",
+       (dir / "zero.bmp").string() + ": width 0 is neither 128 nor 256"},
+      {"import " + s + " 4 " + q("folder.bmp") + " -o " + o, "Slot 4 not loaded with new file",
+       (dir / "folder.bmp").string() + ": Is a directory"},
+  };
+  for (const auto& c : cases) {
+    const auto r = runPtool(c.args);
+    EXPECT_EQ(r.status, 1) << c.args;
+    EXPECT_EQ(r.err, c.line + "\n" + c.reason + "\n") << c.args;
+  }
+  EXPECT_FALSE(fs::exists(dir / "u.tex") || fs::exists(dir / "o.pt"));
+  EXPECT_EQ(readAll(dir / "there.tex"), Bytes(3, 0));
 }
 
 TEST_F(Ptool, BitmapWorkNeedsTheHeaderTemplateBesideTheProgram) {

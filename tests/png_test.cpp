@@ -4,7 +4,7 @@
 #include <cmath>
 #include <sstream>
 
-#include "container/sample_container.h"
+#include "sample/sample_container.h"
 #include "png/png_import.h"
 #include "png/slot_png_writer.h"
 #include "tests/support/test_support.h"

@@ -1,9 +1,10 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include "container/sample_container.h"
 #include "exchange/check_file.h"
+#include "exchange/raw_tex.h"
 #include "exchange/slot_files.h"
+#include "sample/sample_container.h"
 #include "tests/support/test_support.h"
 
 namespace pt {
@@ -63,72 +64,47 @@ TEST(RawTex, UnusedSlotOrNoIsRefusedAndTheFileKept) {
   prompt.answers = {true};
   EXPECT_FALSE(exportRawTex(f, 3, dir / "x.tex", prompt));  // slot 3 holds no texture
   EXPECT_FALSE(exportBitmap(f, 3, dir / "x.tex", test::shippedBmpHeader(), prompt));
+  const Status unused = exportSlotFile(f, 7, dir / "x.tex", Bytes(5, 0), prompt);
+  EXPECT_EQ(unused.error().kind, ErrorKind::NotUsed);
+  EXPECT_EQ(describe(unused.error()), "slot 7 holds no texture (not used)");
   EXPECT_TRUE(prompt.questions.empty());
-  prompt.answers = {false, false};
+  prompt.answers = {false, false, false};
   EXPECT_FALSE(exportRawTex(f, 0, dir / "x.tex", prompt));
   EXPECT_FALSE(exportBitmap(f, 0, dir / "x.tex", test::shippedBmpHeader(), prompt));
-  EXPECT_EQ(prompt.questions.size(), 2u);
+  EXPECT_EQ(exportSlotFile(f, 0, dir / "x.tex", Bytes(5, 0), prompt).error().kind, ErrorKind::Declined);
+  EXPECT_EQ(prompt.questions.size(), 3u);
+  EXPECT_TRUE(prompt.errors.empty());
   EXPECT_EQ(readAll(dir / "x.tex"), old);
 }
 
-TEST(RawTex, RoundTripsAndMovesBetweenSlots) {
+TEST(RawTex, ImportTakesWhatTheFileHoldsAndNoMore) {
   ScratchDir dir;
-  const PtFile original = makeSamplePtFile();
-  // Every slot back into itself.
-  for (std::uint8_t slot = 0; slot < kSlotCount; ++slot) {
-    PtFile f = original;
-    if (!f.slots[slot].used) f.slots[slot].used = 1;
-    ScriptedPrompt prompt;
-    prompt.answers = {true};
-    ASSERT_TRUE(exportRawTex(f, slot, dir / "r.tex", prompt));
-    std::fill(f.slots[slot].pixels.begin(), f.slots[slot].pixels.end(), 0);
-    ASSERT_TRUE(importRawTex(f, slot, dir / "r.tex", prompt));
-    EXPECT_EQ(fullPixelData(f.slots[slot]), fullPixelData(original.slots[slot])) << int(slot);
-    EXPECT_TRUE(isComplete(f));
-  }
-  // Across slots, into and out of slot 10, into an unused low-resolution-sized slot.
-  const std::pair<std::uint8_t, std::uint8_t> moves[] = {{0, 10}, {10, 4}, {2, 3}};
-  for (auto [from, to] : moves) {
-    PtFile f = original;
-    ScriptedPrompt prompt;
-    prompt.answers = {true};
-    ASSERT_TRUE(exportRawTex(f, from, dir / "m.tex", prompt));
-    const PtSlot target = f.slots[to];
-    ASSERT_TRUE(importRawTex(f, to, dir / "m.tex", prompt));
-    const PtSlot& now = f.slots[to];
-    EXPECT_EQ(now.palette, original.slots[from].palette);
-    EXPECT_EQ(fullPixelData(now), fullPixelData(original.slots[from]));
-    EXPECT_EQ(now.used, 1);
-    EXPECT_EQ(now.width, target.width);
-    EXPECT_EQ(now.height, target.height);
-    EXPECT_EQ(now.dataSize, target.dataSize);
-    EXPECT_EQ(now.trailer, target.trailer);
-    EXPECT_TRUE(isComplete(f)) << int(from) << "->" << int(to);
-  }
-}
-
-TEST(RawTex, LongFilesAreCutShortFilesRefused) {
-  ScratchDir dir;
-  PtFile f = makeSamplePtFile();
   Bytes data(66560 + 500);
-  for (std::size_t i = 0; i < data.size(); ++i) data[i] = static_cast<std::uint8_t>(i % 251);
+  for (std::size_t i = 0; i < data.size(); ++i) data[i] = static_cast<std::uint8_t>(i % 251 + 1);
+  const auto prefix = [&](std::size_t n) { return Bytes(data.begin(), data.begin() + static_cast<std::ptrdiff_t>(n)); };
+  // Longer than a raw slot: the first 66560 bytes, into slot 10's two parts.
+  PtFile f = makeSamplePtFile();
   test::writeAllBytes(dir / "long.tex", data);
-  ScriptedPrompt prompt;
-  ASSERT_TRUE(importRawTex(f, 10, dir / "long.tex", prompt));
-  EXPECT_EQ(buildRawTex(f.slots[10]), Bytes(data.begin(), data.begin() + 66560));
-
-  const PtSlot before = f.slots[5];
-  for (std::size_t len : {0, 1000, 66559}) {
-    test::writeAllBytes(dir / "short.tex", Bytes(data.begin(), data.begin() + len));
-    const Outcome r = importRawTexFile(f, 5, dir / "short.tex", prompt);
-    EXPECT_FALSE(r.ok) << len;
-    EXPECT_NE(r.reason.find("too short"), std::string::npos);
-    EXPECT_EQ(f.slots[5].pixels, before.pixels);
-    EXPECT_EQ(f.slots[5].palette, before.palette);
+  auto r = importRawTexFile(dir / "long.tex", f.slots[10]);
+  ASSERT_TRUE(r.ok());
+  EXPECT_EQ(r->bytesFromFile, 66560u);
+  EXPECT_EQ(buildRawTex(f.slots[10]), prefix(66560));
+  // Shorter: what it reaches is replaced, the rest kept; an unused slot becomes used.
+  for (std::size_t len : {std::size_t{0}, std::size_t{1024}, std::size_t{30000}}) {
+    PtFile g = makeSamplePtFile();
+    const Bytes before = buildRawTex(g.slots[3]);
+    test::writeAllBytes(dir / "short.tex", prefix(len));
+    ScriptedPrompt prompt;
+    ASSERT_TRUE(importRawTex(g, 3, dir / "short.tex", prompt)) << len;
+    Bytes expected = prefix(len);
+    expected.insert(expected.end(), before.begin() + static_cast<std::ptrdiff_t>(len), before.end());
+    EXPECT_EQ(buildRawTex(g.slots[3]), expected) << len;
+    EXPECT_EQ(g.slots[3].used, 1);
+    EXPECT_TRUE(isComplete(g));
   }
-  const Outcome missing = importRawTexFile(f, 5, dir / "none.tex", prompt);
-  EXPECT_FALSE(missing.ok);
-  EXPECT_EQ(missing.reason, std::generic_category().message(ENOENT));
+  const auto missing = importRawTexFile(dir / "none.tex", f.slots[5]);
+  ASSERT_FALSE(missing.ok());
+  EXPECT_EQ(describe(missing.error()), std::generic_category().message(ENOENT));
 }
 
 }  // namespace

@@ -16,7 +16,7 @@
 
 #include "common/file_io.h"
 #include "container/pt_writer.h"
-#include "container/sample_container.h"
+#include "sample/sample_container.h"
 #include "tests/support/test_support.h"
 
 extern char** environ;

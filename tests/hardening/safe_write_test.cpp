@@ -13,7 +13,7 @@
 
 #include "common/file_io.h"
 #include "common/file_lock.h"
-#include "container/sample_container.h"
+#include "sample/sample_container.h"
 #include "tests/support/test_support.h"
 
 namespace pt {

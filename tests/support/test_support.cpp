@@ -56,12 +56,9 @@ std::vector<std::string> ScratchDir::entries() const {
 }
 
 BmpHeader shippedBmpHeader() {
-  BmpHeader h{};
-  std::string error;
   auto loaded = loadBmpHeader(VARNHOLT_BMP_HEADER);
   if (!loaded) throw std::runtime_error(describe(loaded.error()));
-  h = *loaded;
-  return h;
+  return *loaded;
 }
 
 Bytes readAll(const fs::path& path) {

@@ -16,7 +16,7 @@
 #include <QTime>
 
 #include "container/pt_writer.h"
-#include "container/sample_container.h"
+#include "sample/sample_container.h"
 #include "tests/ui/ui_test_support.h"
 #include "ui/slot_list.h"
 #include "ui/startup.h"

@@ -9,7 +9,7 @@
 #include <QTest>
 
 #include "bitmap/slot_bitmap_writer.h"
-#include "container/sample_container.h"
+#include "sample/sample_container.h"
 #include "tests/ui/ui_test_support.h"
 #include "ui/slot_list.h"
 

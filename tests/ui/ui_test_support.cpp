@@ -7,7 +7,7 @@
 #include <QTimer>
 
 #include "container/pt_writer.h"
-#include "container/sample_container.h"
+#include "sample/sample_container.h"
 #include "ui/qt_paths.h"
 #include "ui/slot_list.h"
 #include "ui/startup.h"

@@ -11,7 +11,7 @@
 #include <map>
 #include <random>
 
-#include "container/sample_container.h"
+#include "sample/sample_container.h"
 #include "tests/ui/ui_test_support.h"
 #include "ui/slot_list.h"
 
@@ -128,6 +128,7 @@ class WindowStress : public WindowTest {
     writeAllBytes(files / "short.pt", shortFile);
     writeAllBytes(files / "bad.bmp", Bytes(70000, 'x'));
     writeAllBytes(files / "short.tex", Bytes(1000, 7));
+    slotFiles[q(files / "short.tex")] = Bytes(1000, 7);
   }
 
   // --- the commands, each with what the model expects of it ---
@@ -237,8 +238,12 @@ class WindowStress : public WindowTest {
         const Bytes& f = known->second;
         ModelSlot& s = model[selected];
         if (choice == 0) {
-          s.palette.assign(f.begin(), f.begin() + kPaletteBytes);
-          s.pixels.assign(f.begin() + kPaletteBytes, f.begin() + kPaletteBytes + kPixelBytes);
+          // A raw file fills palette and pixels as far as it reaches.
+          Bytes all = s.palette;
+          all.insert(all.end(), s.pixels.begin(), s.pixels.end());
+          std::copy(f.begin(), f.begin() + static_cast<std::ptrdiff_t>(std::min(f.size(), all.size())), all.begin());
+          s.palette.assign(all.begin(), all.begin() + kPaletteBytes);
+          s.pixels.assign(all.begin() + kPaletteBytes, all.end());
           s.used = 1;
         } else {
           for (int e = 0; e < 256; ++e)

@@ -1,4 +1,4 @@
-#include "container/sample_container.h"
+#include "sample/sample_container.h"
 
 #include <algorithm>
 #include <cmath>

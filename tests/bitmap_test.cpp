@@ -1,0 +1,292 @@
+// The slot bitmap writer and the bitmap import, checked with literal header
+// bytes and with Pillow and ImageMagick as second readers and writers.
+#include <gtest/gtest.h>
+
+#include <climits>
+
+#include "bitmap/bitmap_import.h"
+#include "bitmap/slot_bitmap_writer.h"
+#include "sample/sample_container.h"
+#include "tests/support/test_support.h"
+
+namespace pt {
+namespace {
+
+using test::ScratchDir;
+
+Bytes at(const Bytes& b, std::size_t from, std::size_t n) {
+  return Bytes(b.begin() + static_cast<std::ptrdiff_t>(from), b.begin() + static_cast<std::ptrdiff_t>(from + n));
+}
+void put32(Bytes& b, std::size_t pos, std::int64_t v) {
+  for (int i = 0; i < 4; ++i) b[pos + i] = static_cast<std::uint8_t>(static_cast<std::uint64_t>(v) >> (8 * i));
+}
+
+Bytes pixelPattern(std::size_t count) {
+  Bytes px(count);
+  for (std::size_t i = 0; i < count; ++i) px[i] = static_cast<std::uint8_t>(i * 7 + i / 256);
+  return px;
+}
+
+// An 8-bit bitmap as an editor might write it: palette right after an
+// information header of infoSize bytes, entry n = blue n, green 255-n,
+// red 7n, alpha n^0x5A; pixels at pixelsAt (0: right after the palette).
+struct BitmapSpec {
+  std::int64_t width = 256, height = -256, bits = 8, coloursUsed = 256, compression = 0;
+  std::size_t infoSize = 40, pixelsAt = 0, pixelCount = 65536;
+};
+
+Bytes makeBitmap(const BitmapSpec& s) {
+  const std::size_t paletteAt = 14 + s.infoSize;
+  const std::size_t pixelsAt = s.pixelsAt ? s.pixelsAt : paletteAt + 1024;
+  Bytes b(std::max(pixelsAt + s.pixelCount, paletteAt + 1024), 0);
+  b[0] = 'B', b[1] = 'M', b[26] = 1;
+  put32(b, 10, static_cast<std::int64_t>(pixelsAt));
+  put32(b, 14, static_cast<std::int64_t>(s.infoSize));
+  put32(b, 18, s.width);
+  put32(b, 22, s.height);
+  b[28] = static_cast<std::uint8_t>(s.bits);
+  put32(b, 30, s.compression);
+  put32(b, 46, s.coloursUsed);
+  for (std::size_t n = 0; n < 256; ++n)
+    for (std::size_t k = 0; k < 4; ++k)
+      b[paletteAt + 4 * n + k] = static_cast<std::uint8_t>(k == 0 ? n : k == 1 ? 255 - n : k == 2 ? n * 7 : n ^ 0x5A);
+  const Bytes px = pixelPattern(s.pixelCount);
+  std::copy(px.begin(), px.end(), b.begin() + static_cast<std::ptrdiff_t>(pixelsAt));
+  return b;
+}
+
+bool sameSlot(const PtSlot& a, const PtSlot& b) {
+  return a.used == b.used && a.palette == b.palette && a.pixels == b.pixels && a.width == b.width &&
+         a.height == b.height && a.dataSize == b.dataSize && a.trailer == b.trailer && a.extra == b.extra;
+}
+
+Result<ImportNotes> importInto(PtFile& f, std::uint8_t slot, const Bytes& bytes, const ImportOptions& o = {}) {
+  return importBitmapBytes(bytes, f.slots[slot], slot, o);
+}
+
+TEST(SlotBitmapWriter, HeaderFieldsPaletteAndPixelData) {
+  PtFile f = makeSamplePtFile();
+  f.slots[1].width = f.slots[1].height = 128;  // low resolution as a bitmap import leaves it
+  auto& pal = f.slots[4].palette;
+  pal[0] = 0x11, pal[1] = 0x22, pal[2] = 0x33, pal[3] = 0x44;
+  const BmpHeader h = test::shippedBmpHeader();
+  // Slot 0 high, 2 low (height 512), 1 low (height 128), 10 split.
+  for (std::uint8_t slot : {0, 2, 1, 10}) {
+    const Bytes out = buildSlotBitmap(f, slot, h, false);
+    const bool low = slot == 1 || slot == 2;
+    ASSERT_EQ(out.size(), 66614u);
+    EXPECT_EQ(at(out, 2, 4), (Bytes{0x36, 0x04, 0x01, 0x00})) << int(slot);
+    EXPECT_EQ(at(out, 18, 8), low ? (Bytes{0x80, 0, 0, 0, 0x80, 0xFF, 0xFF, 0xFF})
+                                  : (Bytes{0, 1, 0, 0, 0, 0xFF, 0xFF, 0xFF})) << int(slot);
+    EXPECT_EQ(at(out, 34, 4), (Bytes{0x00, 0x00, 0x01, 0x00})) << int(slot);
+    for (std::size_t i : {0, 1, 6, 10, 14, 26, 28, 30, 38, 46, 50}) EXPECT_EQ(out[i], h[i]) << i;
+    Bytes pixels = f.slots[slot].pixels;
+    pixels.insert(pixels.end(), f.slots[slot].extra.begin(), f.slots[slot].extra.end());
+    EXPECT_EQ(at(out, 1078, 65536), pixels) << int(slot);
+  }
+  const Bytes normal = buildSlotBitmap(f, 4, h, false), alpha = buildSlotBitmap(f, 4, h, true);
+  EXPECT_EQ(at(normal, 54, 4), (Bytes{0x44, 0x33, 0x22, 0x11}));
+  EXPECT_EQ(at(alpha, 54, 4), (Bytes{0x11, 0x11, 0x11, 0x11}));
+  for (std::size_t i = 0; i < normal.size(); ++i)
+    if (i < 54 || i >= 1078 || (i - 54) % 4 == 3) ASSERT_EQ(normal[i], alpha[i]) << i;
+  for (std::size_t n = 0; n < 256; ++n) ASSERT_EQ(at(alpha, 54 + 4 * n, 4), Bytes(4, pal[4 * n])) << n;
+}
+
+TEST(SlotBitmapWriter, PillowAndImageMagickReadTheSizeAndIndices) {
+  ScratchDir dir;
+  const PtFile f = makeSamplePtFile();
+  for (std::uint8_t slot : {1, 2, 10}) {
+    const auto path = dir / ("s" + std::to_string(slot) + ".bmp");
+    ASSERT_TRUE(writeSlotBitmap(f, slot, path, test::shippedBmpHeader(), false).ok());
+    const auto r = test::runCommand(
+        "/usr/bin/python3 -c \"import sys; from PIL import Image; im=Image.open(sys.argv[1]); "
+        "print(im.mode, im.size[0], im.size[1], im.getpixel((0,0)), im.getpixel((5,3)), "
+        "im.getpixel((im.size[0]-1, im.size[1]-1)))\" " + test::quotePath(path));
+    ASSERT_EQ(r.status, 0) << r.err;
+    Bytes px = f.slots[slot].pixels;
+    px.insert(px.end(), f.slots[slot].extra.begin(), f.slots[slot].extra.end());
+    const int side = slot == 2 ? 128 : 256;
+    EXPECT_EQ(r.out, "P " + std::to_string(side) + " " + std::to_string(side) + " " + std::to_string(px[0]) +
+                         " " + std::to_string(px[3 * side + 5]) + " " + std::to_string(px[side * side - 1]) + "\n");
+    const auto id = test::runCommand("identify -format '%w %h' " + test::quotePath(path));
+    EXPECT_EQ(id.out, std::to_string(side) + " " + std::to_string(side)) << id.err;
+  }
+}
+
+TEST(BmpHeaderTemplate, RefusesMissingShortAndInvalidTemplates) {
+  ScratchDir dir;
+  auto missing = loadBmpHeader(dir / "missing.bin");
+  ASSERT_FALSE(missing.ok());
+  EXPECT_NE(describe(missing.error()).find(std::generic_category().message(ENOENT)), std::string::npos);
+  const BmpHeader good = test::shippedBmpHeader();
+  Bytes bad(good.begin(), good.end());
+  bad[28] = 24;
+  test::writeAllBytes(dir / "bad.bin", bad);
+  test::writeAllBytes(dir / "short.bin", Bytes(good.begin(), good.begin() + 53));
+  EXPECT_FALSE(loadBmpHeader(dir / "bad.bin").ok());
+  EXPECT_NE(describe(loadBmpHeader(dir / "short.bin").error()).find("too short"), std::string::npos);
+}
+
+TEST(BitmapImport, WritersOwnFilesComeBackUnchanged) {
+  const PtFile original = makeSamplePtFile();
+  PtFile f = original;
+  for (std::uint8_t slot = 0; slot < kSlotCount; ++slot) {
+    const Bytes file = buildSlotBitmap(f, slot, test::shippedBmpHeader(), false);
+    std::fill(f.slots[slot].palette.begin(), f.slots[slot].palette.end(), 0);
+    ASSERT_TRUE(importInto(f, slot, file).ok()) << int(slot);
+    const PtSlot &now = f.slots[slot], &was = original.slots[slot];
+    EXPECT_TRUE(now.palette == was.palette && now.pixels == was.pixels && now.extra == was.extra) << int(slot);
+    EXPECT_EQ(now.used, was.used) << "import must not touch used";
+    EXPECT_EQ(now.width, was.width);
+    EXPECT_EQ(now.height, was.height == 512 ? 128 : 256);
+  }
+  EXPECT_TRUE(isComplete(f));
+}
+
+TEST(BitmapImport, HeaderChecksAcceptAndRefuse) {
+  struct Case {
+    const char* what;
+    BitmapSpec spec;
+    int side;  // 0: refused
+    int patchAt = -1;
+    std::int64_t patch = 0;
+  };
+  auto with = [](auto change) {
+    BitmapSpec s;
+    change(s);
+    return s;
+  };
+  const Case cases[] = {
+      {"width 128", with([](BitmapSpec& s) { s.width = 128; }), 256},
+      {"width 64", with([](BitmapSpec& s) { s.width = 64; }), 0},
+      {"width 512", with([](BitmapSpec& s) { s.width = 512; }), 0},
+      {"width -128", with([](BitmapSpec& s) { s.width = -128; }), 0},
+      {"height 256", with([](BitmapSpec& s) { s.height = 256; }), 256},
+      {"height 128", with([](BitmapSpec& s) { s.height = 128; }), 128},
+      {"height 512", with([](BitmapSpec& s) { s.height = 512; }), 128},
+      {"height -512", with([](BitmapSpec& s) { s.height = -512; }), 128},
+      {"128 wide, 256 high", with([](BitmapSpec& s) { s.width = 128; s.height = 256; }), 256},
+      {"height 64", with([](BitmapSpec& s) { s.height = 64; }), 0},
+      {"height 384", with([](BitmapSpec& s) { s.height = 384; }), 0},
+      {"height INT32_MIN", with([](BitmapSpec& s) { s.height = INT32_MIN; }), 0},
+      {"bits 4", with([](BitmapSpec& s) { s.bits = 4; }), 0},
+      {"bits 24", with([](BitmapSpec& s) { s.bits = 24; }), 0},
+      {"colours 0", with([](BitmapSpec& s) { s.coloursUsed = 0; }), 256},
+      {"colours 16", with([](BitmapSpec& s) { s.coloursUsed = 16; }), 0},
+      {"colours 255", with([](BitmapSpec& s) { s.coloursUsed = 255; }), 0},
+      {"info header 12", with([](BitmapSpec& s) { s.infoSize = 12; }), 0},
+      {"info header 124", with([](BitmapSpec& s) { s.infoSize = 124; }), 256},
+      {"RLE8", with([](BitmapSpec& s) { s.compression = 1; }), 0},
+      {"pixels further on", with([](BitmapSpec& s) { s.pixelsAt = 5000; }), 256},
+      {"pixels inside the header", with([](BitmapSpec& s) { s.pixelsAt = 30; }), 0},
+      {"pixels beyond the end", {}, 0, 10, 66615},
+      {"palette beyond the end", {}, 0, 14, 0xFFFFFFF0},
+      {"signature BA", {}, 0, 0, 0x414D},
+  };
+  for (const Case& c : cases) {
+    PtFile f = makeSamplePtFile();
+    f.slots[6].width = f.slots[6].height = 77;  // a size no import produces, so a change shows
+    const PtSlot before = f.slots[6];
+    Bytes file = makeBitmap(c.spec);
+    if (c.patchAt == 0) file[1] = 'A';
+    else if (c.patchAt > 0) put32(file, static_cast<std::size_t>(c.patchAt), c.patch);
+    const auto r = importInto(f, 6, file);
+    ASSERT_EQ(r.ok(), c.side != 0) << c.what;
+    if (c.side) {
+      EXPECT_EQ(f.slots[6].width, c.side) << c.what;
+      EXPECT_EQ(f.slots[6].height, c.side) << c.what;
+      EXPECT_EQ(f.slots[6].pixels, pixelPattern(65536)) << c.what;
+      EXPECT_EQ(f.slots[6].palette[5], 7u) << c.what;  // red of entry 1
+    } else {
+      EXPECT_FALSE(describe(r.error()).empty()) << c.what;
+      EXPECT_TRUE(sameSlot(f.slots[6], before)) << c.what << " changed the slot";
+    }
+  }
+}
+
+TEST(BitmapImport, CutFilesAreRefusedAndA128x128BitmapLoads) {
+  const std::pair<BitmapSpec, std::size_t> cut[] = {
+      {{}, 0}, {{}, 20}, {{}, 49}, {{}, 53}, {{}, 1078 + 65535}, {{128, 128}, 1078 + 16383}};
+  for (const auto& [spec, len] : cut) {
+    PtFile f = makeSamplePtFile();
+    const PtSlot before = f.slots[0];
+    Bytes b = makeBitmap(spec);
+    b.resize(len);
+    const auto r = importInto(f, 0, b);
+    ASSERT_FALSE(r.ok()) << len;
+    EXPECT_TRUE(sameSlot(f.slots[0], before)) << len;
+    if (len > 1078)
+      EXPECT_EQ(describe(r.error()), "the file ends after " + std::to_string(len - 1078) +
+                                         " bytes of pixel data; the picture needs " + (len > 30000 ? "65536" : "16384"));
+  }
+  // 1,078 + 16,384 bytes: the pixels fill the start, the rest holds 15; in
+  // slot 10 the second part keeps its contents.
+  for (std::uint8_t slot : {0, 10}) {
+    PtFile f = makeSamplePtFile();
+    const Bytes oldExtra = f.slots[slot].extra;
+    ASSERT_TRUE(importInto(f, slot, makeBitmap({128, -128, 8, 256, 0, 40, 0, 16384})).ok());
+    const Bytes& px = f.slots[slot].pixels;
+    EXPECT_EQ(at(px, 0, 16384), pixelPattern(16384));
+    EXPECT_TRUE(std::all_of(px.begin() + 16384, px.end(), [](std::uint8_t v) { return v == 15; }));
+    EXPECT_EQ(f.slots[slot].extra, oldExtra);
+    EXPECT_EQ(f.slots[slot].height, 128);
+    EXPECT_TRUE(isComplete(f));
+  }
+}
+
+TEST(BitmapImport, NotesBottomUpAndDroppedAlpha) {
+  PtFile f = makeSamplePtFile();
+  EXPECT_TRUE(importInto(f, 0, makeBitmap({256, 256}))->bottomUp);
+  EXPECT_FALSE(importInto(f, 0, makeBitmap({}))->bottomUp);
+  EXPECT_FALSE(importInto(f, 0, makeBitmap({}))->alphaDropped);
+  // The sample's alpha ramps 0..255; a file whose alpha is all 0 says so,
+  // and with keepAlpha the slot keeps its alpha and takes the colours.
+  Bytes noAlpha = makeBitmap({});
+  for (std::size_t n = 0; n < 256; ++n) noAlpha[54 + 4 * n + 3] = 0;
+  PtFile g = makeSamplePtFile(), h = g;
+  EXPECT_TRUE(importInto(g, 1, noAlpha)->alphaDropped);
+  EXPECT_EQ(at(g.slots[1].palette, 800, 4), (Bytes{0, 200 * 7 % 256, 55, 200}));
+  ImportOptions keep;
+  keep.keepAlpha = true;
+  ASSERT_TRUE(importInto(h, 1, noAlpha, keep).ok());
+  EXPECT_EQ(at(h.slots[1].palette, 800, 4), (Bytes{200, 200 * 7 % 256, 55, 200}));
+}
+
+// Bitmaps from Pillow and ImageMagick. The source palette has 256 distinct
+// colours, so a writer that reorders it still gives the same colour at
+// every pixel; rows land in file order, so a bottom-up file comes out
+// upside down.
+TEST(BitmapImport, OtherWritersFilesKeepTheirColoursRleIsRefused) {
+  ScratchDir dir;
+  Bytes rgb;
+  for (std::size_t n = 0; n < 256; ++n)
+    rgb.insert(rgb.end(), {static_cast<std::uint8_t>(n), static_cast<std::uint8_t>(255 - n),
+                           static_cast<std::uint8_t>(n * 37)});
+  const Bytes indices = pixelPattern(65536);
+  test::writeAllBytes(dir / "pal.bin", rgb);
+  test::writeAllBytes(dir / "idx.bin", indices);
+  const auto r = test::runCommand(
+      "cd " + test::quotePath(dir.path()) +
+      " && /usr/bin/python3 -c \"from PIL import Image; im=Image.frombytes('P',(256,256),open('idx.bin','rb')"
+      ".read()); im.putpalette(open('pal.bin','rb').read()); im.save('pillow.bmp')\""
+      " && convert pillow.bmp -type Palette -compress None BMP3:im3.bmp"
+      " && convert pillow.bmp -type Palette -compress None BMP:im4.bmp"
+      " && convert pillow.bmp -type Palette -compress RLE BMP3:rle.bmp");
+  ASSERT_EQ(r.status, 0) << r.err;
+  for (const char* name : {"pillow.bmp", "im3.bmp", "im4.bmp"}) {
+    PtSlot slot = makeSamplePtFile().slots[0];
+    ASSERT_TRUE(importBitmapFile(dir / name, slot, 0, {}).ok()) << name;
+    for (std::size_t y = 0; y < 256; y += 7)
+      for (std::size_t x = 0; x < 256; x += 13) {
+        const std::uint8_t i = slot.pixels[(255 - y) * 256 + x], want = indices[y * 256 + x];
+        ASSERT_EQ(at(slot.palette, 4 * i + 1, 3), at(rgb, 3 * want, 3)) << name << " " << x << "," << y;
+      }
+  }
+  PtSlot slot = makeSamplePtFile().slots[0];
+  const auto rle = importBitmapFile(dir / "rle.bmp", slot, 0, {});
+  ASSERT_FALSE(rle.ok());
+  EXPECT_NE(describe(rle.error()).find("compressed"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace pt

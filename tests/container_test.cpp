@@ -1,0 +1,190 @@
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include "container/pt_reader.h"
+#include "container/pt_writer.h"
+#include "sample/sample_container.h"
+#include "tests/support/test_support.h"
+
+namespace pt {
+namespace {
+
+using test::readAll;
+using test::ScratchDir;
+using test::ScriptedPrompt;
+
+Bytes slice(const Bytes& b, std::size_t from, std::size_t to) {
+  return Bytes(b.begin() + static_cast<std::ptrdiff_t>(from), b.begin() + static_cast<std::ptrdiff_t>(to));
+}
+
+// A container whose every byte says where it lies, so a block read from the
+// wrong place shows up.
+Bytes positionalContainer() {
+  Bytes b(kFileSize);
+  for (std::size_t i = 0; i < b.size(); ++i) b[i] = static_cast<std::uint8_t>((i * 31) ^ (i >> 9));
+  std::copy(std::begin(kMagic), std::end(kMagic), b.begin());
+  for (std::size_t i = 0; i < kSlotCount; ++i) {
+    b[kUsedFlagsOffset + i] = i % 2;
+    b[kResFlagsOffset + i] = i % 3 ? 1 : 0;
+  }
+  return b;
+}
+
+PtFile parsed(const Bytes& bytes) {
+  auto r = parsePtFile(bytes);
+  if (!r) throw std::runtime_error(describe(r.error()));
+  return std::move(*r);
+}
+
+// Start, pixel data and trailer offsets of every slot, as the format lays them out.
+struct SlotPlace {
+  std::size_t start, pixels, trailer;
+};
+constexpr SlotPlace kPlaces[kSlotCount] = {
+    {53292, 54316, 119852},       {119864, 120888, 186424},     {186436, 187460, 252996},
+    {253008, 254032, 319568},     {319580, 320604, 386140},     {386152, 387176, 452712},
+    {452724, 453748, 519284},     {519296, 520320, 585856},     {585868, 586892, 652428},
+    {652440, 653464, 719000},     {719012, 720036, 801956},     {801968, 802992, 868528},
+    {868540, 869564, 935100},     {935112, 936136, 1001672},    {1001684, 1002708, 1068244},
+    {1068256, 1069280, 1134816},  {1134828, 1135852, 1201388},  {1201400, 1202424, 1267960},
+    {1267972, 1268996, 1334532},  {1334544, 1335568, 1401104}};
+
+TEST(ContainerRead, EveryBlockComesFromItsPlaceInTheFile) {
+  const Bytes bytes = positionalContainer();
+  const PtFile f = parsed(bytes);
+  EXPECT_EQ(serializePtFile(f), bytes);
+  EXPECT_EQ(f.headerBlock, slice(bytes, 0, 53248));
+  EXPECT_EQ(f.preFlagByte1, bytes[53248]);
+  EXPECT_EQ(f.preFlagByte2, bytes[53249]);
+  EXPECT_EQ(f.postFlagByte1, bytes[53290]);
+  EXPECT_EQ(f.postFlagByte2, bytes[53291]);
+  for (std::size_t i = 0; i < kSlotCount; ++i) {
+    const auto& p = kPlaces[i];
+    const PtSlot& s = f.slots[i];
+    EXPECT_EQ(s.palette, slice(bytes, p.start, p.start + 1024)) << "slot " << i;
+    EXPECT_EQ(s.trailer, slice(bytes, p.trailer, p.trailer + 12)) << "slot " << i;
+    EXPECT_EQ(s.dataSize, 65536);
+    if (i != 10) {
+      EXPECT_EQ(s.pixels, slice(bytes, p.pixels, p.pixels + 65536)) << "slot " << i;
+      EXPECT_TRUE(s.extra.empty());
+    }
+    EXPECT_EQ(s.used, i % 2);
+    EXPECT_EQ(s.width, i % 3 ? 256 : 128);
+    EXPECT_EQ(s.height, i % 3 ? 256 : 512);
+  }
+  EXPECT_EQ(f.slots[10].pixels, slice(bytes, 720036, 745472));
+  EXPECT_EQ(f.gapBlock, slice(bytes, 745472, 761856));
+  EXPECT_EQ(f.slots[10].extra, slice(bytes, 761856, 801956));
+  EXPECT_EQ(f.tailBlock, slice(bytes, 1401116, 1409024));
+}
+
+TEST(ContainerRead, FlagBytesOtherThanOneReadAsSetAndAreWrittenAsOne) {
+  Bytes bytes = positionalContainer();
+  bytes[53250 + 4] = 2, bytes[53250 + 5] = 255, bytes[53270 + 6] = 2, bytes[53270 + 7] = 255;
+  const PtFile f = parsed(bytes);
+  EXPECT_TRUE(f.slots[4].used == 1 && f.slots[5].used == 1);
+  EXPECT_TRUE(f.slots[6].height == 256 && f.slots[7].width == 256);
+  bytes[53250 + 4] = bytes[53250 + 5] = bytes[53270 + 6] = bytes[53270 + 7] = 1;
+  EXPECT_EQ(serializePtFile(f), bytes);
+}
+
+// Every refusal leaves the open container and gives a reason; a message
+// box shows all but a missing magic. Trailing bytes are ignored.
+TEST(ContainerRead, RefusalsAndTheirMessages) {
+  ScratchDir dir;
+  const auto file = [&](const std::string& name, Bytes bytes) {
+    test::writeAllBytes(dir / name, bytes);
+    return dir / name;
+  };
+  const auto withMagic = [](const char* magic, std::size_t n) {
+    Bytes b = makeSampleContainer();
+    std::copy(magic, magic + n, b.begin());
+    b.resize(n == 3 ? 3 : b.size());
+    return b;
+  };
+  const std::string noMagic = "not a Paint Tool file: it does not start with \"CON \"";
+  ASSERT_EQ(::mkfifo((dir / "pipe.pt").c_str(), 0600), 0);  // no writer: must not hang
+  const std::pair<std::filesystem::path, std::string> cases[] = {
+      {file("lower.pt", withMagic("con ", 4)), noMagic}, {file("nul.pt", withMagic("CON\0", 4)), noMagic},
+      {file("x.pt", withMagic("CONX", 4)), noMagic},     {file("three.pt", withMagic("CON", 3)), noMagic},
+      {dir / "missing.pt", std::generic_category().message(ENOENT)},
+      {dir.path(), std::generic_category().message(EISDIR)},
+      {dir / "pipe.pt", "Not a regular file"},
+      {file("short.pt", slice(positionalContainer(), 0, 53248)), "too short"},
+      {file("cut.pt", slice(positionalContainer(), 0, kFileSize - 1)), "too short"},
+  };
+  PtFile open = makeSamplePtFile();
+  for (const auto& [path, reason] : cases) {
+    ScriptedPrompt prompt;
+    EXPECT_FALSE(readPtFile(open, path, prompt)) << path;
+    const auto r = loadPtFile(path);
+    ASSERT_FALSE(r.ok()) << path;
+    EXPECT_NE(describe(r.error()).find(reason), std::string::npos) << describe(r.error());
+    if (reason == noMagic) {
+      EXPECT_TRUE(prompt.errors.empty()) << path;
+    } else {
+      ASSERT_EQ(prompt.errors.size(), 1u) << path;
+      EXPECT_EQ(prompt.errors[0].title, "Varnholt");
+      EXPECT_EQ(prompt.errors[0].text, describe(r.error()));
+    }
+  }
+  EXPECT_EQ(serializePtFile(open), makeSampleContainer()) << "a failed read changed the open container";
+  EXPECT_FALSE(std::filesystem::exists(dir / "missing.pt")) << "reading must not create the file";
+  Bytes longer = positionalContainer();
+  longer.insert(longer.end(), 5000, 0xEE);
+  auto read = loadPtFile(file("long.pt", longer));
+  ASSERT_TRUE(read.ok());
+  EXPECT_EQ(serializePtFile(*read), positionalContainer());
+}
+
+TEST(ContainerWrite, AsksBeforeReplacingAndReplacesAsAWhole) {
+  ScratchDir dir;
+  const PtFile f = makeSamplePtFile();
+  ScriptedPrompt prompt;
+  ASSERT_TRUE(writePtFile(f, dir / "new.pt", prompt));
+  EXPECT_TRUE(prompt.questions.empty());
+  EXPECT_EQ(readAll(dir / "new.pt"), makeSampleContainer());
+
+  const Bytes longer(kFileSize + 4096, 0x77);
+  test::writeAllBytes(dir / "old.pt", longer);
+  prompt.answers = {false, true};
+  const Status no = savePtFile(f, dir / "old.pt", prompt);
+  EXPECT_EQ(no.error().kind, ErrorKind::Declined);
+  EXPECT_EQ(readAll(dir / "old.pt"), longer);
+  EXPECT_TRUE(writePtFile(f, dir / "old.pt", prompt));
+  ASSERT_EQ(prompt.questions.size(), 2u);
+  EXPECT_EQ(prompt.questions[0].title, "File");
+  EXPECT_EQ(prompt.questions[0].text, "File exists. Overwrite?");
+  EXPECT_EQ(readAll(dir / "old.pt"), makeSampleContainer()) << "bytes of the longer file survived";
+  EXPECT_TRUE(prompt.errors.empty());
+}
+
+TEST(ContainerWrite, FlagsFollowUsedAndHeightAlone) {
+  PtFile f = makeSamplePtFile();
+  // Heights 512 and 128 are low resolution, any other high; width is not
+  // written; only a used of 1 counts as used.
+  f.slots[0].height = 512, f.slots[1].height = 128, f.slots[2].height = 256, f.slots[3].height = 64;
+  f.slots[0].width = 256;
+  f.slots[0].used = 1, f.slots[1].used = 2, f.slots[2].used = 0;
+  const Bytes out = serializePtFile(f);
+  EXPECT_EQ(slice(out, 53270, 53274), (Bytes{0, 0, 1, 1}));
+  EXPECT_EQ(slice(out, 53250, 53253), (Bytes{1, 0, 0}));
+}
+
+TEST(ContainerWrite, IncompleteContainerIsRefusedAndNothingWritten) {
+  ScratchDir dir;
+  ScriptedPrompt prompt;
+  prompt.answers = {true, true};
+  PtFile broken = makeSamplePtFile();
+  broken.slots[10].extra.pop_back();
+  for (const PtFile& f : {PtFile{}, broken}) {
+    EXPECT_EQ(savePtFile(f, dir / "x.pt", prompt).error().kind, ErrorKind::Incomplete);
+    EXPECT_FALSE(writePtFile(f, dir / "x.pt", prompt));
+  }
+  EXPECT_TRUE(dir.entries().empty());
+  EXPECT_TRUE(prompt.questions.empty() && prompt.errors.empty());
+}
+
+}  // namespace
+}  // namespace pt
