@@ -1,6 +1,7 @@
 // ptool diff: compares two containers' raw bytes region by region of the
 // layout, in file order, so that flag bytes other than 0 and 1 and the
-// blocks no slot owns count too.
+// blocks no slot owns count too. Bytes after the layout's end are ignored,
+// as the reader ignores them.
 #include <iostream>
 #include <string>
 
