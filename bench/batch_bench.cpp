@@ -11,6 +11,7 @@
 
 #include <fcntl.h>
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -97,6 +98,14 @@ Corpus& corpus() {
 
 std::map<std::string, double> seconds;  // mean seconds per iteration, by benchmark
 
+// Processor time (user + system) of the programs started so far.
+double childCpuSeconds() {
+  rusage u{};
+  getrusage(RUSAGE_CHILDREN, &u);
+  return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
+         static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
+
 void record(benchmark::State& state, const std::string& name, double total) {
   seconds[name] = total / static_cast<double>(state.iterations());
 }
@@ -106,6 +115,7 @@ fs::path lastExportAll;
 void BM_ExportAll(benchmark::State& state) {
   Corpus& c = corpus();
   double total = 0;
+  const double cpuBefore = childCpuSeconds();
   for (auto _ : state) {
     const fs::path out = c.freshOut();
     std::vector<std::string> args{c.ptool.string(), "export-all"};
@@ -120,12 +130,14 @@ void BM_ExportAll(benchmark::State& state) {
     state.SetIterationTime(took.count());
     lastExportAll = out;
   }
+  state.counters["ptool_cpu_s"] = (childCpuSeconds() - cpuBefore) / static_cast<double>(state.iterations());
   record(state, "export-all", total);
 }
 
 void BM_LoopOfExports(benchmark::State& state) {
   Corpus& c = corpus();
   double total = 0;
+  const double cpuBefore = childCpuSeconds();
   for (auto _ : state) {
     const fs::path out = c.freshOut();
     for (const auto& p : c.containers) fs::create_directories(out / p.stem());
@@ -142,6 +154,7 @@ void BM_LoopOfExports(benchmark::State& state) {
     total += took.count();
     state.SetIterationTime(took.count());
   }
+  state.counters["ptool_cpu_s"] = (childCpuSeconds() - cpuBefore) / static_cast<double>(state.iterations());
   record(state, "loop of ptool export", total);
 }
 

@@ -6,6 +6,7 @@
 #include "cli/cli_prompt.h"
 #include "cli/core_calls.h"
 #include "container/pt_layout.h"
+#include "exchange/raw_tex.h"
 
 namespace pt::cli {
 
@@ -53,6 +54,13 @@ int saveAndReport(const PtFile& file, const std::string& out, bool force) {
   std::cerr << "Save not completed of " << out << '\n';
   printReason(saved.error());
   return kFailed;
+}
+
+void printImportNotes(const ImportNotes& notes, const ImportOptions& options, bool raw) {
+  for (const auto& line : describeNotes(notes, options)) std::cerr << line << '\n';
+  if (raw && notes.bytesFromFile < kRawTexSize)
+    std::cerr << "Note: " << notes.bytesFromFile << " of the " << kRawTexSize
+              << " bytes of a raw texture came from the file; the rest of the slot kept its bytes.\n";
 }
 
 }  // namespace pt::cli

@@ -8,16 +8,8 @@
 #include "cli/command_support.h"
 #include "cli/core_calls.h"
 #include "sample/sample_container.h"
-#include "exchange/slot_files.h"
 
 namespace pt::cli {
-
-void printImportNotes(const ImportNotes& notes, const ImportOptions& options, bool raw) {
-  for (const auto& line : describeNotes(notes, options)) std::cerr << line << '\n';
-  if (raw && notes.bytesFromFile < kRawTexSize)
-    std::cerr << "Note: " << notes.bytesFromFile << " of the " << kRawTexSize
-              << " bytes of a raw texture came from the file; the rest of the slot kept its bytes.\n";
-}
 
 int cmdInfo(const std::string& in, bool json) {
   auto opened = openContainer(in);
