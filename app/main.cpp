@@ -2,7 +2,7 @@
 // the executable, shows the main window, and opens the container named on
 // the command line, if any.
 #include <QApplication>
-#include <QTimer>
+#include <QCommandLineParser>
 #include <csignal>
 #include <cstdio>
 
@@ -19,11 +19,18 @@ int main(int argc, char** argv) {
   QApplication::setApplicationName("Varnholt");
   QApplication::setApplicationVersion(VARNHOLT_VERSION);
 
-  const QStringList args = QApplication::arguments();
-  if (args.size() > 2) {
-    std::fprintf(stderr, "usage: %s [CONTAINER.pt]\n", qPrintable(args.front()));
+  QCommandLineParser parser;
+  parser.setApplicationDescription("Views and edits the slots of a .pt texture container.");
+  parser.addHelpOption();
+  parser.addVersionOption();
+  parser.addPositionalArgument("container", "The .pt file to open.", "[CONTAINER.pt]");
+  if (!parser.parse(QApplication::arguments()) || parser.positionalArguments().size() > 1) {
+    const QString why = parser.errorText().isEmpty() ? "too many arguments" : parser.errorText();
+    std::fprintf(stderr, "%s\n%s", qPrintable(why), qPrintable(parser.helpText()));
     return 2;
   }
+  if (parser.isSet("help")) parser.showHelp(0);
+  if (parser.isSet("version")) parser.showVersion();
 
   varnholt::QtUserPrompt prompt;
   varnholt::QtFileDialog cd;
@@ -35,12 +42,9 @@ int main(int argc, char** argv) {
   cd.setOwner(&window);
   prompt.setOwner(&window);
   window.show();
-  if (args.size() == 2) {
-    cd.setFileName(args[1]);
-    window.openFile(args[1]);
+  if (const QStringList files = parser.positionalArguments(); !files.isEmpty()) {
+    cd.setFileName(files.front());
+    window.openFile(files.front());
   }
-  // For the start-up benchmark: end as soon as the first window is up.
-  if (qEnvironmentVariableIsSet("VARNHOLT_EXIT_AFTER_SHOW"))
-    QTimer::singleShot(0, &app, &QCoreApplication::quit);
   return QApplication::exec();
 }

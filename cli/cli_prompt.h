@@ -16,6 +16,7 @@ class CliPrompt final : public UserPrompt {
     std::cerr << caption << ": " << text << '\n';
   }
   void showInfo(const std::string&, const std::string& text) override { std::cout << text << '\n'; }
+  SaveChoice askSaveChanges(const std::string&) override { return SaveChoice::Discard; }
 
  private:
   bool force_;

@@ -7,6 +7,9 @@ namespace pt {
 
 inline constexpr const char* kAppTitle = "Varnholt";
 
+// Answer to "save the changes before they are lost?".
+enum class SaveChoice { Save, Discard, Cancel };
+
 class UserPrompt {
  public:
   virtual ~UserPrompt() = default;
@@ -16,6 +19,9 @@ class UserPrompt {
   virtual void showError(const std::string& caption, const std::string& text) = 0;
   // Information with an OK button.
   virtual void showInfo(const std::string& caption, const std::string& text) = 0;
+  // Asked before unsaved changes to `fileName` would be lost. A prompt that
+  // cannot ask keeps them (Cancel).
+  virtual SaveChoice askSaveChanges(const std::string& /*fileName*/) { return SaveChoice::Cancel; }
 };
 
 }  // namespace pt

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "common/file_io.h"
-#include "exchange/check_file.h"
+#include "exchange/slot_files.h"
 
 namespace pt {
 
@@ -88,14 +88,14 @@ Bytes encodeSlotPng(const PtSlot& slot, std::uint8_t index, bool alphaView) {
 Status exportSlotPng(const PtFile& file, std::uint8_t slot, const std::filesystem::path& path,
                      UserPrompt& prompt, bool alphaView) {
   if (slot >= kSlotCount) return Error{ErrorKind::Invalid, "there is no slot " + std::to_string(slot)};
-  const PtSlot& s = file.slots[slot];
-  if (s.used != 1)
-    return Error{ErrorKind::NotUsed, "slot " + std::to_string(slot) + " holds no texture (not used)"};
-  Result<Bytes> png = encode(s, slot, alphaView);
+  if (file.slots[slot].used != 1) return exportSlotFile(file, slot, path, {}, prompt);
+  Result<Bytes> png = encode(file.slots[slot], slot, alphaView);
   if (!png) return png.error();
-  if (!checkFile(path, 0, prompt)) return Error{ErrorKind::Declined, "the existing file was kept"};
-  Status written = safeWriteFile(path, *png);
-  if (!written) prompt.showError(kAppTitle, describe(written.error()));
+  Status written = exportSlotFile(file, slot, path, *png, prompt);
+  // As for the other exports, the operating system's refusal is shown.
+  if (!written && written.error().kind != ErrorKind::NotUsed &&
+      written.error().kind != ErrorKind::Declined)
+    prompt.showError(kAppTitle, describe(written.error()));
   return written;
 }
 

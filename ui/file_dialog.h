@@ -17,11 +17,14 @@ class FileDialog {
   // Extension (without the dot) added when the user types a name without one.
   void setDefaultExt(const QString& ext) { defaultExt_ = ext; }
   void setFileName(const QString& name) { fileName_ = name; }
+  // Folder the dialog starts in when the file name setting names none.
+  void setDirectory(const QString& folder) { directory_ = folder; }
 
   const QString& title() const { return title_; }
   const QString& filter() const { return filter_; }
   const QString& defaultExt() const { return defaultExt_; }
   const QString& fileName() const { return fileName_; }
+  const QString& directory() const { return directory_; }
 
   // Modal dialogs. Return the chosen path, which also becomes the file name
   // setting, or "" when the user cancelled (the setting is then kept).
@@ -42,6 +45,7 @@ class FileDialog {
   QString filter_;
   QString defaultExt_;
   QString fileName_;
+  QString directory_;
 };
 
 // "desc|pattern|desc|pattern" as Qt name filters; a description that is the

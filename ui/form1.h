@@ -1,10 +1,10 @@
 #pragma once
 // The main window: buttons, file name, slot list, preview with its
 // resolution and alpha controls, and the activity log.
-#include <QImage>
 #include <QMainWindow>
 #include <QPointer>
 #include <cstdint>
+#include <optional>
 
 #include "bitmap/bmp_header.h"
 #include "container/pt_file.h"
@@ -12,8 +12,10 @@
 #include "exchange/ex_dialog.h"
 #include "ui/file_dialog.h"
 #include "ui/preview_file.h"
+#include "ui/slot_format.h"
 
 class QAction;
+class QActionGroup;
 class QEventLoop;
 class QGroupBox;
 class QLabel;
@@ -22,9 +24,11 @@ class QMenu;
 class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
+class QScrollArea;
 
 namespace varnholt {
 
+class PaletteGrid;
 class SlotList;
 
 class Form1 final : public QMainWindow {
@@ -55,7 +59,15 @@ class Form1 final : public QMainWindow {
 
   // Open's work after its dialog: also what a file named at start-up gets.
   void openFile(const QString& name);
+  // Loads the selected slot from `path` in `format` and logs the outcome.
+  void importFile(SlotFormat format, const QString& path);
   void logLine(const QString& message);
+
+  // Preview zoom: a factor (1, 2, 4, 8) or 0 for "fit the pane".
+  void setZoom(int factor);
+  void zoomIn();
+  void zoomOut();
+  void setTransparencyShown(bool on);
 
   // Answer of the format dialog: 0 raw data, 1 bitmap, 255 none yet.
   std::uint8_t ExDialog_Return = 255;
@@ -69,7 +81,9 @@ class Form1 final : public QMainWindow {
   QLineEdit* Text1;
   QGroupBox* Frame1;
   SlotList* lv;
+  QScrollArea* previewArea;
   QLabel* p1;
+  PaletteGrid* paletteGrid;
   QGroupBox* frmRes;
   QRadioButton* lowres;
   QRadioButton* highres;
@@ -79,7 +93,15 @@ class Form1 final : public QMainWindow {
   QMenu* mnuFile;
   QAction* mnuOpen;
   QAction* mnuSave;
+  QAction* exportAction;
+  QAction* importAction;
   QAction* mnuExit;
+  QMenu* viewMenu;
+  QAction* zoomInAction;
+  QAction* zoomOutAction;
+  QActionGroup* zoomGroup;
+  QAction* transparencyAction;
+  QAction* alphaAction;
   QMenu* mnuHelp;
   QAction* mnuAbout;
 
@@ -90,26 +112,41 @@ class Form1 final : public QMainWindow {
   QString previewPath() const { return preview_.path(); }
   ExDialog* exDialog() const { return exDialog_; }
   bool waitingForFormat() const { return formatWait_ != nullptr; }
+  std::optional<std::uint8_t> selectedSlot() const;
+  int zoom() const { return zoom_; }
+  double previewScale() const;
   // Text of the About message.
   static QString aboutText();
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
   void buildControls();
   void buildMenu();
   void Form_Load();
+  // Sets every control's and action's enabled state from the window's state.
+  void updateActions();
+  void updateTitle();
+  void markModified();
+  // Asks about unsaved changes; false when the user keeps them (Cancel, or
+  // a Save that did not complete).
+  bool maybeSave();
+  bool saveContainer();
   void fillSlotList();
   void showPreview(std::uint8_t slot);
-  bool writeAndShowPreview(std::uint8_t slot, bool alphaView);
+  bool writePreviewFile(std::uint8_t slot, bool alphaView);
+  void drawPreview();
   void showResolution(std::uint8_t slot);
-  // Selected slot: the selected row's 1-based position minus 1; -1 for none.
-  int selectedSlot() const;
+  void showPixelAt(const QPoint& widgetPos);
   // Shows the format dialog and waits for it; false when it was closed
   // without an answer or the window is closing.
   bool askFormat(std::uint8_t mode);
   void endFormatWait();
+  void prepareSlotDialog(SlotFormat format);
 
   FileDialog& cd;
   pt::UserPrompt& prompt;
@@ -121,6 +158,13 @@ class Form1 final : public QMainWindow {
   QPointer<ExDialog> exDialog_;
   QEventLoop* formatWait_ = nullptr;
   bool closing_ = false;
+  bool opened_ = false;
+  QString containerPath_;
+  // What the pane draws: the slot, and whether as its alpha map.
+  std::optional<std::uint8_t> shownSlot_;
+  bool shownAlphaMap_ = false;
+  bool transparency_ = false;
+  int zoom_ = 1;
 };
 
 }  // namespace varnholt

@@ -2,11 +2,9 @@
 #include <QCoreApplication>
 #include <QDate>
 #include <QFileInfo>
-#include <QGroupBox>
 #include <QLineEdit>
 #include <QLocale>
 #include <QPlainTextEdit>
-#include <QPushButton>
 #include <QScrollBar>
 #include <QTime>
 
@@ -40,7 +38,6 @@ void Form1::Form_Load() {
   // The template itself was read by the caller, which does not show the
   // window when it is missing or invalid.
   logLine("Loading bitmap header");
-  frmRes->setEnabled(false);
 }
 
 void Form1::logLine(const QString& message) {
@@ -58,6 +55,7 @@ void Form1::logLine(const QString& message) {
 }
 
 void Form1::cbOpen_Click() {
+  if (!maybeSave()) return;
   cd.setTitle("Open Paint Tool file");
   cd.setDefaultExt("pt");
   cd.setFilter("*.pt|*.pt");
@@ -75,29 +73,51 @@ void Form1::openFile(const QString& name) {
   }
   Text1->setText(name);
   logLine("Opened : " + name);
-  frmRes->setEnabled(true);
+  opened_ = true;
+  containerPath_ = name;
+  cd.setDirectory(QFileInfo(name).absolutePath());
+  setWindowModified(false);
+  updateTitle();
   fillSlotList();
-  Command1->setEnabled(true);
-  cbEx->setEnabled(true);
-  Command2->setEnabled(true);
+  updateActions();
 }
 
-void Form1::Command1_Click() {
+void Form1::Command1_Click() { saveContainer(); }
+
+bool Form1::saveContainer() {
   cd.setFilter("*.pt|*.pt");
   cd.setFileName("");
   cd.setTitle("Save .pt as...");
   cd.setDefaultExt("pt");
   const QString name = cd.showSave();
-  if (name.isEmpty()) return;
+  if (name.isEmpty()) return false;
   // Before a container has been opened there is nothing complete to save,
   // and the writer refuses it without touching the file.
-  if (pt::writePtFile(ptFile, toPath(name), prompt))
-    logLine("Saved : " + name);
-  else
+  if (!pt::writePtFile(ptFile, toPath(name), prompt)) {
     logLine("Save not completed of " + name);
+    return false;
+  }
+  logLine("Saved : " + name);
+  containerPath_ = name;
+  setWindowModified(false);
+  updateTitle();
+  return true;
 }
 
 void Form1::mnuSave_Click() { Command1_Click(); }
+
+bool Form1::maybeSave() {
+  if (!isWindowModified()) return true;
+  switch (prompt.askSaveChanges(QFileInfo(containerPath_).fileName().toStdString())) {
+    case pt::SaveChoice::Save:
+      return saveContainer();
+    case pt::SaveChoice::Discard:
+      return true;
+    case pt::SaveChoice::Cancel:
+      break;
+  }
+  return false;
+}
 
 QString Form1::aboutText() {
   const QString exe = QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();

@@ -7,23 +7,8 @@
 #include "exchange/slot_files.h"
 #include "ui/form1.h"
 #include "ui/qt_paths.h"
-#include "ui/slot_list.h"
 
 namespace varnholt {
-
-namespace {
-
-void setFormatFilter(FileDialog& cd, std::uint8_t ty) {
-  if (ty == 0) {
-    cd.setDefaultExt("tex");
-    cd.setFilter("*.tex|*.tex");
-  } else if (ty == 1) {
-    cd.setDefaultExt("bmp");
-    cd.setFilter("*.bmp|*.bmp");
-  }
-}
-
-}  // namespace
 
 bool Form1::askFormat(std::uint8_t mode) {
   auto* dialog = new ExDialog(ExDialog_Return, this);
@@ -35,20 +20,29 @@ bool Form1::askFormat(std::uint8_t mode) {
   // or when the dialog is closed or destroyed without one.
   QEventLoop wait;
   formatWait_ = &wait;
+  updateActions();
   connect(dialog, &ExDialog::answered, &wait, &QEventLoop::quit);
   connect(dialog, &QDialog::finished, &wait, &QEventLoop::quit);
   connect(dialog, &QObject::destroyed, &wait, &QEventLoop::quit);
   dialog->show();
   if (!closing_) wait.exec();
   formatWait_ = nullptr;
+  if (!closing_) updateActions();
 
   delete exDialog_.data();
   QCoreApplication::processEvents();
-  return !closing_ && ExDialog_Return != 255;
+  return !closing_ && slotFormatFromAnswer(ExDialog_Return).has_value();
 }
 
 void Form1::endFormatWait() {
   if (formatWait_) formatWait_->quit();
+}
+
+void Form1::prepareSlotDialog(SlotFormat format) {
+  const SlotFormatInfo info = formatInfo(format);
+  cd.setDefaultExt(info.extension);
+  cd.setFilter(info.filter);
+  cd.setFileName("");
 }
 
 void Form1::cbEx_Click() {
@@ -58,27 +52,32 @@ void Form1::cbEx_Click() {
 }
 
 void Form1::saveTex(std::uint8_t ty) {
-  if (lv->topLevelItemCount() == 0) return;
-  const int n = selectedSlot();
-  if (n < 0) return;
-  setFormatFilter(cd, ty);
-  cd.setTitle("Extract slot " + QString::number(n));
-  cd.setFileName("");
+  const auto n = selectedSlot();
+  const auto format = slotFormatFromAnswer(ty);
+  if (!n || !format) return;
+  prepareSlotDialog(*format);
+  cd.setTitle("Extract slot " + QString::number(*n));
   const QString name = cd.showSave();
   if (name.isEmpty()) return;
 
-  const auto slot = static_cast<std::uint8_t>(n);
-  const QString extracted = "Slot " + QString::number(n) + " extracted as " + name;
-  const QString notExtracted = "Slot " + QString::number(n) + " not extracted";
-  if (ty == 0) {
-    logLine(pt::exportRawTex(ptFile, slot, toPath(name), prompt) ? extracted : notExtracted);
-  } else if (ty == 1) {
-    if (pt::exportBitmap(ptFile, slot, toPath(name), bmpHeader, prompt)) {
-      showResolution(slot);
-      logLine(extracted);
-    } else {
+  const QString extracted = "Slot " + QString::number(*n) + " extracted as " + name;
+  const QString notExtracted = "Slot " + QString::number(*n) + " not extracted";
+  switch (*format) {
+    case SlotFormat::RawTex:
+      logLine(pt::exportRawTex(ptFile, *n, toPath(name), prompt) ? extracted : notExtracted);
+      break;
+    case SlotFormat::Bitmap:
+      if (pt::exportBitmap(ptFile, *n, toPath(name), bmpHeader, prompt)) {
+        showResolution(*n);
+        logLine(extracted);
+      } else {
+        logLine(notExtracted);
+      }
+      break;
+    case SlotFormat::Png:
       logLine(notExtracted);
-    }
+      logLine("PNG files cannot be written yet");
+      break;
   }
 }
 
@@ -87,32 +86,44 @@ void Form1::Command2_Click() {
   // Without an answer nothing was imported, so there is nothing to refresh.
   if (!askFormat(1)) return;
   importTex(ExDialog_Return);
-  const int n = selectedSlot();
-  if (n < 0) return;
-  showPreview(static_cast<std::uint8_t>(n));
-  showResolution(static_cast<std::uint8_t>(n));
+  if (const auto n = selectedSlot()) {
+    showPreview(*n);
+    showResolution(*n);
+  }
 }
 
 void Form1::importTex(std::uint8_t ty) {
-  if (lv->topLevelItemCount() == 0) return;
-  setFormatFilter(cd, ty);
-  const int n = selectedSlot();
-  if (n < 0) return;
-  cd.setTitle("Import into slot " + QString::number(n) + " from...");
-  cd.setFileName("");
+  const auto n = selectedSlot();
+  const auto format = slotFormatFromAnswer(ty);
+  if (!n || !format) return;
+  prepareSlotDialog(*format);
+  cd.setTitle("Import into slot " + QString::number(*n) + " from...");
   const QString name = cd.showOpen();
-  if (name.isEmpty()) return;
+  if (!name.isEmpty()) importFile(*format, name);
+}
 
-  const auto slot = static_cast<std::uint8_t>(n);
+void Form1::importFile(SlotFormat format, const QString& path) {
+  const auto n = selectedSlot();
+  if (!n) return;
   bool loaded = false;
-  if (ty == 0)
-    loaded = pt::importRawTex(ptFile, slot, toPath(name), prompt);
-  else if (ty == 1)
-    loaded = pt::importBitmap(ptFile, slot, toPath(name), prompt);
-  else
+  switch (format) {
+    case SlotFormat::RawTex:
+      loaded = static_cast<bool>(pt::importRawTex(ptFile, *n, toPath(path), prompt));
+      break;
+    case SlotFormat::Bitmap:
+      loaded = static_cast<bool>(pt::importBitmap(ptFile, *n, toPath(path), prompt));
+      break;
+    case SlotFormat::Png:
+      break;
+  }
+  const QString slot = "Slot " + QString::number(*n);
+  if (!loaded) {
+    logLine(slot + " not loaded with new file");
+    if (format == SlotFormat::Png) logLine("PNG files cannot be read yet");
     return;
-  logLine(loaded ? "Slot " + QString::number(n) + " loaded with " + name
-                 : "Slot " + QString::number(n) + " not loaded with new file");
+  }
+  markModified();
+  logLine(slot + " loaded with " + path);
 }
 
 }  // namespace varnholt

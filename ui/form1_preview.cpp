@@ -1,8 +1,5 @@
 // The slot list, the preview with its alpha view, and the resolution switch.
-#include <QHeaderView>
-#include <QImageReader>
 #include <QLabel>
-#include <QPixmap>
 #include <QPushButton>
 #include <QRadioButton>
 
@@ -15,7 +12,11 @@ namespace {
 const QStringList kColumns = {"slot", "used", "width", "heigth"};
 }
 
-int Form1::selectedSlot() const { return lv->selectedPosition() - 1; }
+std::optional<std::uint8_t> Form1::selectedSlot() const {
+  const int position = lv->selectedPosition();
+  if (position < 1 || position > static_cast<int>(pt::kSlotCount)) return std::nullopt;
+  return static_cast<std::uint8_t>(position - 1);
+}
 
 void Form1::fillSlotList() {
   lv->clear();
@@ -43,9 +44,14 @@ void Form1::fillSlotList() {
     highres->setChecked(true);
 }
 
-void Form1::showPreview(std::uint8_t slot) { writeAndShowPreview(slot, false); }
+void Form1::showPreview(std::uint8_t slot) { writePreviewFile(slot, false); }
 
-bool Form1::writeAndShowPreview(std::uint8_t slot, bool alphaView) {
+// "pre.bmp" is written for every preview; the pane itself draws the slot from
+// memory, which also keeps the palette's alpha that a bitmap reader drops.
+bool Form1::writePreviewFile(std::uint8_t slot, bool alphaView) {
+  shownSlot_ = slot;
+  shownAlphaMap_ = alphaView;
+  drawPreview();
   QString moved;
   const auto error = preview_.write(ptFile, slot, bmpHeader, alphaView, moved);
   if (!moved.isEmpty()) logLine(moved);
@@ -53,15 +59,6 @@ bool Form1::writeAndShowPreview(std::uint8_t slot, bool alphaView) {
     logLine("Preview of slot " + QString::number(slot) + " not written: " + *error);
     return false;
   }
-  // Read through QImage: a pixmap loaded by path can come from Qt's cache,
-  // which does not notice a file rewritten within the same second.
-  QImageReader reader(preview_.path());
-  const QImage image = reader.read();
-  if (image.isNull()) {
-    logLine("Preview of slot " + QString::number(slot) + " not shown: " + reader.errorString());
-    return false;
-  }
-  p1->setPixmap(QPixmap::fromImage(image));
   return true;
 }
 
@@ -73,29 +70,28 @@ void Form1::showResolution(std::uint8_t slot) {
 }
 
 void Form1::lv_Click() {
-  if (lv->topLevelItemCount() == 0) return;
-  const int n = selectedSlot();
-  if (n < 0) return;
+  const auto n = selectedSlot();
+  if (!n) return;
   alphaShown = false;
   Command4->setText("View alpha");
-  const auto slot = static_cast<std::uint8_t>(n);
-  writeAndShowPreview(slot, false);
-  showResolution(slot);
-  logLine("Preview of slot " + QString::number(n) + " created.");
+  const bool written = writePreviewFile(*n, false);
+  showResolution(*n);
+  if (written) logLine("Preview of slot " + QString::number(*n) + " created.");
+  updateActions();
 }
 
 void Form1::Command4_Click() {
-  const int n = selectedSlot();
-  if (n < 0) return;
-  const auto slot = static_cast<std::uint8_t>(n);
+  const auto n = selectedSlot();
+  if (!n) return;
+  const QString number = QString::number(*n);
   if (!alphaShown) {
-    logLine("Creating alpha (transparency) indication in grey scale of slot " + QString::number(n));
-    writeAndShowPreview(slot, true);
+    logLine("Creating alpha (transparency) indication in grey scale of slot " + number);
+    writePreviewFile(*n, true);
     Command4->setText("View normal");
     alphaShown = true;
   } else {
-    logLine("Creating preview of slot " + QString::number(n));
-    writeAndShowPreview(slot, false);
+    logLine("Creating preview of slot " + number);
+    writePreviewFile(*n, false);
     Command4->setText("View alpha");
     alphaShown = false;
   }
@@ -110,13 +106,14 @@ void Form1::lowres_Click() {
 }
 
 void Form1::Command3_Click() {
-  const bool low = lowres->isChecked();
-  const int n = selectedSlot();
-  if (n < 0) return;
-  const auto slot = static_cast<std::uint8_t>(n);
-  pt::setSlotResolution(ptFile.slots[slot], low);
-  showPreview(slot);
-  logLine("Set slot " + QString::number(n) + " to new resolution");
+  const auto n = selectedSlot();
+  if (!n) return;
+  pt::PtSlot& slot = ptFile.slots[*n];
+  const auto before = std::pair(slot.width, slot.height);
+  pt::setSlotResolution(slot, lowres->isChecked());
+  if (std::pair(slot.width, slot.height) != before) markModified();
+  showPreview(*n);
+  logLine("Set slot " + QString::number(*n) + " to new resolution");
 }
 
 }  // namespace varnholt

@@ -11,12 +11,16 @@ QString QtFileDialog::runSave() { return run(true); }
 QString QtFileDialog::run(bool save) {
   QFileDialog dialog(owner_, title());
   dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-  dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+  // Any name goes through, also for opening: the file routines say why a
+  // name cannot be read, in the program's own words.
+  dialog.setFileMode(QFileDialog::AnyFile);
   dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
+  if (nonNative_) dialog.setOption(QFileDialog::DontUseNativeDialog, true);
   const QStringList filters = qtNameFilters(filter());
   if (!filters.isEmpty()) dialog.setNameFilters(filters);
   dialog.setDefaultSuffix(defaultExt());
-  if (!lastFolder_.isEmpty()) dialog.setDirectory(lastFolder_);
+  const QString folder = directory().isEmpty() ? lastFolder_ : directory();
+  if (!folder.isEmpty()) dialog.setDirectory(folder);
   if (!fileName().isEmpty()) dialog.selectFile(fileName());
   if (dialog.exec() != QDialog::Accepted) return {};
   const QStringList chosen = dialog.selectedFiles();

@@ -11,6 +11,8 @@ namespace varnholt {
 class QtFileDialog final : public FileDialog {
  public:
   void setOwner(QWidget* owner) { owner_ = owner; }
+  // Qt's own dialog instead of the platform's, which tests can drive.
+  void setNonNative(bool on) { nonNative_ = on; }
 
  protected:
   QString runOpen() override;
@@ -21,6 +23,7 @@ class QtFileDialog final : public FileDialog {
 
   QPointer<QWidget> owner_;
   QString lastFolder_;
+  bool nonNative_ = false;
 };
 
 }  // namespace varnholt

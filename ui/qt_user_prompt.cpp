@@ -26,4 +26,20 @@ void QtUserPrompt::showInfo(const std::string& caption, const std::string& text)
   run(owner_, QMessageBox::NoIcon, caption, text, QMessageBox::Ok, QMessageBox::Ok);
 }
 
+pt::SaveChoice QtUserPrompt::askSaveChanges(const std::string& fileName) {
+  const std::string text = "The changes to " + fileName + " have not been saved.";
+  QMessageBox box(QMessageBox::Warning, QString::fromUtf8(pt::kAppTitle), QString::fromStdString(text),
+                  QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel, owner_);
+  box.setInformativeText("Save them before they are lost?");
+  box.setDefaultButton(QMessageBox::Save);
+  switch (box.exec()) {
+    case QMessageBox::Save:
+      return pt::SaveChoice::Save;
+    case QMessageBox::Discard:
+      return pt::SaveChoice::Discard;
+    default:
+      return pt::SaveChoice::Cancel;
+  }
+}
+
 }  // namespace varnholt

@@ -14,6 +14,7 @@ class QtUserPrompt final : public pt::UserPrompt {
   bool askYesNo(const std::string& title, const std::string& text) override;
   void showError(const std::string& caption, const std::string& text) override;
   void showInfo(const std::string& caption, const std::string& text) override;
+  pt::SaveChoice askSaveChanges(const std::string& fileName) override;
 
  private:
   QPointer<QWidget> owner_;

@@ -39,4 +39,10 @@ void SlotList::keyPressEvent(QKeyEvent* event) {
   if (selectedPosition() != before && selectedPosition() != 0) Q_EMIT userSelected();
 }
 
+QItemSelectionModel::SelectionFlags SlotList::selectionCommand(const QModelIndex& index,
+                                                                const QEvent*) const {
+  if (!index.isValid()) return QItemSelectionModel::NoUpdate;
+  return QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows;
+}
+
 }  // namespace varnholt

@@ -1,7 +1,8 @@
 #pragma once
 // The slot list: a report-style list whose rows carry a key. A row chosen
 // with the mouse or the keyboard is reported as one selection; a selection
-// the program makes is not.
+// the program makes is not. Once a row is selected, one always stays
+// selected: clicks on empty space and Ctrl+click do not clear it.
 #include <QTreeWidget>
 
 namespace varnholt {
@@ -22,6 +23,8 @@ class SlotList final : public QTreeWidget {
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
+  QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex& index,
+                                                       const QEvent* event) const override;
 };
 
 }  // namespace varnholt

@@ -1,5 +1,5 @@
-// Names with spaces, non-ASCII characters and long names through every
-// ptool command.
+// Odd paths through every ptool command: spaces, non-ASCII names, and a
+// name near the file system's limit, whose temporary name must be cut.
 #include <gtest/gtest.h>
 
 #include "container/pt_reader.h"

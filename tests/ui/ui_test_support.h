@@ -1,19 +1,21 @@
 #pragma once
-// A file dialog that answers from a script, and a fixture that runs the real
-// main window on a sample container in scratch folders.
+// Scripted dialogs, and a fixture that runs the real main window in scratch
+// folders.
 #include <gtest/gtest.h>
 
-#include <QImage>
-#include <QString>
+#include <QLabel>
+#include <QPointer>
+#include <QTest>
+#include <QTimer>
 #include <deque>
 #include <functional>
-#include <ostream>
-#include <memory>
-#include <vector>
 
+#include "container/pt_writer.h"
+#include "sample/sample_container.h"
 #include "tests/support/test_support.h"
-#include "ui/file_dialog.h"
 #include "ui/form1.h"
+#include "ui/qt_paths.h"
+#include "ui/slot_list.h"
 
 // Readable QStrings in failure messages.
 inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
@@ -23,12 +25,17 @@ namespace varnholt::test {
 using pt::test::ScratchDir;
 using pt::test::ScriptedPrompt;
 
+template <class T>
+T takeFront(std::deque<T>& script, T whenEmpty) {
+  if (script.empty()) return whenEmpty;
+  T front = script.front();
+  script.pop_front();
+  return front;
+}
+
 struct ShownDialog {
   bool save = false;
-  QString title;
-  QString filter;
-  QString defaultExt;
-  QString fileName;  // the setting when the dialog came up
+  QString title, filter, defaultExt, fileName, directory;  // the settings when it came up
 };
 
 class ScriptedFileDialog final : public FileDialog {
@@ -41,44 +48,98 @@ class ScriptedFileDialog final : public FileDialog {
   QString runSave() override { return answer(true); }
 
  private:
-  QString answer(bool save);
+  QString answer(bool save) {
+    shown.push_back({save, title(), filter(), defaultExt(), fileName(), directory()});
+    return takeFront(answers, QString());
+  }
 };
 
-QString q(const std::filesystem::path& p);
-std::filesystem::path p(const QString& s);
+// The fixture's ScriptedPrompt plus scripted answers to the unsaved-changes
+// question (Cancel when the script is empty).
+class WindowPrompt final : public pt::UserPrompt {
+ public:
+  explicit WindowPrompt(ScriptedPrompt& inner) : inner_(inner) {}
+  std::deque<pt::SaveChoice> saveChoices;
+  std::vector<std::string> saveQuestions;
+
+  bool askYesNo(const std::string& t, const std::string& s) override { return inner_.askYesNo(t, s); }
+  void showError(const std::string& c, const std::string& s) override { inner_.showError(c, s); }
+  void showInfo(const std::string& c, const std::string& s) override { inner_.showInfo(c, s); }
+  pt::SaveChoice askSaveChanges(const std::string& fileName) override {
+    saveQuestions.push_back(fileName);
+    return takeFront(saveChoices, pt::SaveChoice::Cancel);
+  }
+
+ private:
+  ScriptedPrompt& inner_;
+};
+
+inline QString q(const std::filesystem::path& path) { return fromPath(path); }
+inline std::filesystem::path p(const QString& s) { return toPath(s); }
 
 // The messages of the log, time stamps removed.
-std::vector<QString> logMessages(const QString& log);
-
-// Pixel of a slot's picture at (x, y), as the palette gives it (normal view)
-// or as its grey alpha level; `data` is the slot's full pixel data.
-QRgb slotColour(const pt::PtSlot& slot, const pt::Bytes& data, int x, int y, int side,
-                bool alphaView);
+inline std::vector<QString> logMessages(const QString& log) {
+  std::vector<QString> out;
+  for (const QString& line : log.split("\r\n", Qt::SkipEmptyParts)) out.push_back(line.mid(line.indexOf(": ") + 2));
+  return out;
+}
 
 // Runs `action` on the format dialog once a command has put it up and waits
 // for it. If the dialog is still up a few seconds later it is closed and the
 // test fails, so that a broken wait cannot hang the suite.
-void whenFormatDialogUp(Form1& form, std::function<void(ExDialog&)> action);
+inline void whenFormatDialogUp(Form1& form, std::function<void(ExDialog&)> action) {
+  QTimer::singleShot(0, &form, [window = QPointer<Form1>(&form), action] {
+    ExDialog* dialog = window ? window->exDialog() : nullptr;
+    if (!dialog || !dialog->isVisible()) return ADD_FAILURE() << "the format dialog is not up";
+    action(*dialog);
+    QTimer::singleShot(5000, [watched = QPointer<ExDialog>(dialog)] {
+      if (!watched || !watched->isVisible()) return;
+      ADD_FAILURE() << "the command still waits for the format dialog";
+      watched->close();
+    });
+  });
+}
 
 class WindowTest : public ::testing::Test {
  protected:
-  void SetUp() override;
-  void TearDown() override;
+  void SetUp() override {
+    std::filesystem::copy_file(VARNHOLT_BMP_HEADER, program / pt::kBmpHeaderFileName);
+    header = pt::test::shippedBmpHeader();
+  }
+  void TearDown() override { form.reset(); }
 
   // Makes a window over `programFolder` (default: the fixture's own).
-  void makeWindow(const QString& programFolder = {});
-  // Writes the sample container (optionally changed) and opens it.
-  QString writeSample(const std::string& name, const std::function<void(pt::PtFile&)>& change = {});
-  void openThroughDialog(const QString& path);
-  void clickRow(int row);  // 0-based, a real mouse click on the list
-  QImage shownPicture() const;
-  QString lastMessage() const;
-  std::size_t messageCount() const;
+  void makeWindow(const QString& programFolder = {}) {
+    form = std::make_unique<Form1>(cd, windowPrompt, programFolder.isEmpty() ? q(program.path()) : programFolder,
+                                   header);
+    form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+  }
+  // Writes the sample container (optionally changed) and returns its path.
+  QString writeSample(const std::string& name, const std::function<void(pt::PtFile&)>& change = {}) {
+    pt::PtFile file = pt::makeSamplePtFile();
+    if (change) change(file);
+    pt::test::writeAllBytes(files / name, pt::serializePtFile(file));
+    return q(files / name);
+  }
+  void openThroughDialog(const QString& path) {
+    cd.answers.push_back(path);
+    form->cbOpen_Click();
+  }
+  void clickRow(int row) {  // 0-based, a real mouse click on the list
+    QTreeWidgetItem* item = form->lv->topLevelItem(row);
+    ASSERT_NE(item, nullptr);
+    form->lv->scrollToItem(item);
+    QTest::mouseClick(form->lv->viewport(), Qt::LeftButton, {}, form->lv->visualItemRect(item).center());
+  }
+  QImage shownPicture() const { return form->p1->pixmap().toImage(); }
+  QString lastMessage() const { return logMessages(form->logText()).back(); }
 
   ScratchDir files{pt::test::Medium::Memory};    // containers and slot files
   ScratchDir program{pt::test::Medium::Memory};  // the program's folder, with bmp_header.bin
   ScriptedFileDialog cd;
   ScriptedPrompt prompt;
+  WindowPrompt windowPrompt{prompt};
   pt::BmpHeader header{};
   std::unique_ptr<Form1> form;
 };

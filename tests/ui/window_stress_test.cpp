@@ -23,40 +23,33 @@ using pt::test::readAll;
 using pt::test::writeAllBytes;
 
 // Facts of the container layout.
-constexpr std::size_t kContainerSize = 1409024;
-constexpr std::size_t kUsedFlagsAt = 53250, kResFlagsAt = 53270;
+constexpr std::size_t kContainerSize = 1409024, kUsedFlagsAt = 53250, kResFlagsAt = 53270;
 constexpr std::size_t kPaletteBytes = 1024, kPixelBytes = 65536;
-constexpr std::size_t kSlot10FirstPart = 25436, kGapBytes = 16384;
-
-std::size_t paletteOffset(int slot) {
-  return slot <= 10 ? 53292 + slot * 66572u : 801968 + (slot - 11) * 66572u;
-}
 
 struct ModelSlot {
   int used = 0;
   Bytes palette;  // alpha, red, green, blue
   Bytes pixels;   // all 65536
   bool low = false;
+  bool height128 = false;  // low as a bitmap import leaves it, not as read
 };
 using Model = std::array<ModelSlot, 20>;
+
+// Where the slot's palette and pixel data lie in the file: (file offset,
+// offset in palette + pixels, length). Slot 10's pixels jump a 16384-byte gap.
+std::vector<std::array<std::size_t, 3>> slotBlocks(int i) {
+  const std::size_t at = i <= 10 ? 53292 + i * 66572u : 801968 + (i - 11) * 66572u;
+  if (i != 10) return {{at, 0, kPaletteBytes + kPixelBytes}};
+  return {{at, 0, kPaletteBytes + 25436}, {at + kPaletteBytes + 25436 + 16384, kPaletteBytes + 25436, 40100}};
+}
 
 Model parseModel(const Bytes& file) {
   Model m;
   for (int i = 0; i < 20; ++i) {
-    ModelSlot& s = m[i];
-    s.used = file[kUsedFlagsAt + i] != 0 ? 1 : 0;
-    s.low = file[kResFlagsAt + i] == 0;
-    const std::size_t at = paletteOffset(i);
-    s.palette.assign(file.begin() + at, file.begin() + at + kPaletteBytes);
-    const std::size_t px = at + kPaletteBytes;
-    if (i == 10) {
-      s.pixels.assign(file.begin() + px, file.begin() + px + kSlot10FirstPart);
-      const std::size_t rest = px + kSlot10FirstPart + kGapBytes;
-      s.pixels.insert(s.pixels.end(), file.begin() + rest,
-                      file.begin() + rest + (kPixelBytes - kSlot10FirstPart));
-    } else {
-      s.pixels.assign(file.begin() + px, file.begin() + px + kPixelBytes);
-    }
+    Bytes both(kPaletteBytes + kPixelBytes);
+    for (const auto& [from, to, n] : slotBlocks(i)) std::copy_n(file.begin() + from, n, both.begin() + to);
+    m[i] = {file[kUsedFlagsAt + i] != 0 ? 1 : 0, Bytes(both.begin(), both.begin() + kPaletteBytes),
+            Bytes(both.begin() + kPaletteBytes, both.end()), file[kResFlagsAt + i] == 0};
   }
   return m;
 }
@@ -65,30 +58,17 @@ Model parseModel(const Bytes& file) {
 // command changes.
 Bytes containerBytes(const Model& m, Bytes base) {
   for (int i = 0; i < 20; ++i) {
-    const ModelSlot& s = m[i];
-    base[kUsedFlagsAt + i] = s.used == 1 ? 1 : 0;
-    base[kResFlagsAt + i] = s.low ? 0 : 1;
-    const std::size_t at = paletteOffset(i);
-    std::copy(s.palette.begin(), s.palette.end(), base.begin() + at);
-    const std::size_t px = at + kPaletteBytes;
-    if (i == 10) {
-      std::copy_n(s.pixels.begin(), kSlot10FirstPart, base.begin() + px);
-      std::copy(s.pixels.begin() + kSlot10FirstPart, s.pixels.end(),
-                base.begin() + px + kSlot10FirstPart + kGapBytes);
-    } else {
-      std::copy(s.pixels.begin(), s.pixels.end(), base.begin() + px);
-    }
+    base[kUsedFlagsAt + i] = m[i].used == 1 ? 1 : 0;
+    base[kResFlagsAt + i] = m[i].low ? 0 : 1;
+    Bytes both = m[i].palette;
+    both.insert(both.end(), m[i].pixels.begin(), m[i].pixels.end());
+    for (const auto& [to, from, n] : slotBlocks(i)) std::copy_n(both.begin() + from, n, base.begin() + to);
   }
   return base;
 }
 
 void putLe32(Bytes& b, std::size_t at, std::uint32_t v) {
   for (int k = 0; k < 4; ++k) b[at + k] = static_cast<std::uint8_t>(v >> (8 * k));
-}
-std::int32_t getLe32(const Bytes& b, std::size_t at) {
-  std::uint32_t v = 0;
-  for (int k = 0; k < 4; ++k) v |= std::uint32_t{b[at + k]} << (8 * k);
-  return static_cast<std::int32_t>(v);
 }
 
 Bytes bitmapBytes(const ModelSlot& s, const Bytes& headerTemplate) {
@@ -109,11 +89,6 @@ Bytes rawBytes(const ModelSlot& s) {
   return b;
 }
 
-struct ExpectedPreview {
-  ModelSlot slot;
-  bool alpha = false;
-};
-
 class WindowStress : public WindowTest {
  protected:
   void SetUp() override {
@@ -124,8 +99,7 @@ class WindowStress : public WindowTest {
     samplePath = q(files / "sample.pt");
     writeAllBytes(p(samplePath), original);
     writeAllBytes(files / "bad.pt", Bytes(kContainerSize, 'Z'));
-    Bytes shortFile(original.begin(), original.begin() + 5000);
-    writeAllBytes(files / "short.pt", shortFile);
+    writeAllBytes(files / "short.pt", Bytes(original.begin(), original.begin() + 5000));
     writeAllBytes(files / "bad.bmp", Bytes(70000, 'x'));
     writeAllBytes(files / "short.tex", Bytes(1000, 7));
     slotFiles[q(files / "short.tex")] = Bytes(1000, 7);
@@ -135,7 +109,7 @@ class WindowStress : public WindowTest {
 
   void expectLog(const QString& message) { expectedMessages.push_back(message); }
 
-  void previewOf(int slot, bool alpha) { preview = ExpectedPreview{model[slot], alpha}; }
+  void previewOf(int slot, bool alpha) { preview = {model[slot], alpha}; }
   void radioOf(int slot) { radioLow = model[slot].low; }
 
   void clickRandomRow() {
@@ -165,7 +139,10 @@ class WindowStress : public WindowTest {
 
   void setResolution() {
     form->Command3_Click();
-    model[selected].low = radioLow;
+    ModelSlot& s = model[selected];
+    modified = modified || s.low != radioLow || (radioLow && s.height128);
+    s.low = radioLow;
+    s.height128 = false;
     previewOf(selected, false);
     expectLog("Set slot " + QString::number(selected) + " to new resolution");
   }
@@ -173,12 +150,8 @@ class WindowStress : public WindowTest {
   // 0 raw, 1 bitmap, 2 the format dialog is cancelled.
   void answerFormat(int choice) {
     whenFormatDialogUp(*form, [choice](ExDialog& d) {
-      if (choice == 2) {
-        d.CancelButton->click();
-        return;
-      }
       if (choice == 0) d.Option1->click();
-      d.OKButton->click();
+      (choice == 2 ? d.CancelButton : d.OKButton)->click();
     });
   }
 
@@ -219,12 +192,8 @@ class WindowStress : public WindowTest {
   void importSlot() {
     const int choice = pick(6) == 0 ? 2 : pick(2);
     const bool cancelOpen = pick(10) == 0;
-    QString path;
     const int source = pick(5);
-    if (source == 4)
-      path = q(files / (choice == 0 ? "short.tex" : "bad.bmp"));
-    else
-      path = fileFor(choice, source % 2);
+    const QString path = source == 4 ? q(files / (choice == 0 ? "short.tex" : "bad.bmp")) : fileFor(choice, source % 2);
     answerFormat(choice);
     cd.answers = {cancelOpen ? QString() : path};
     form->Command2_Click();
@@ -249,8 +218,10 @@ class WindowStress : public WindowTest {
           for (int e = 0; e < 256; ++e)
             for (int k = 0; k < 4; ++k) s.palette[4 * e + k] = f[54 + 4 * e + 3 - k];
           s.pixels.assign(f.begin() + 1078, f.begin() + 1078 + kPixelBytes);
-          s.low = std::abs(getLe32(f, 22)) != 256;
+          s.low = f[22] == 0x80;  // height -128 rather than -256
+          s.height128 = s.low;
         }
+        modified = true;
         ++loaded;
         expectLog("Slot " + n + " loaded with " + path);
       }
@@ -267,7 +238,16 @@ class WindowStress : public WindowTest {
                          : which == 2 ? q(files / "short.pt")
                                       : q(files / "mid.pt");
     cd.answers = {path};
+    const bool keep = modified && pick(4) == 0;
+    if (modified) {
+      ++expectedSaveQuestions;
+      windowPrompt.saveChoices = {keep ? pt::SaveChoice::Cancel : pt::SaveChoice::Discard};
+    }
     form->cbOpen_Click();
+    if (keep) {
+      cd.answers.clear();
+      return;
+    }
     if (which == 1 || which == 2) {
       expectedErrors += which == 2 ? 1 : 0;
       expectLog("Open failed of " + path);
@@ -275,6 +255,7 @@ class WindowStress : public WindowTest {
     }
     model = which == 0 ? parseModel(original) : midModel;
     rows = model;
+    modified = false;
     selected = 0;
     previewOf(0, false);
     radioOf(0);
@@ -293,7 +274,9 @@ class WindowStress : public WindowTest {
       return;
     }
     midModel = model;
+    for (ModelSlot& s : midModel) s.height128 = false;  // read back as 512
     savedMid = true;
+    modified = false;
     ++saves;
     expectLog("Saved : " + path);
     ASSERT_EQ(readAll(p(path)), containerBytes(model, original));
@@ -302,54 +285,48 @@ class WindowStress : public WindowTest {
   // --- the checks after every step ---
 
   void checkInvariants(int step) {
+    SCOPED_TRACE(testing::Message() << "step " << step);
     const pt::PtFile& c = form->container();
-    ASSERT_TRUE(pt::isComplete(c)) << "step " << step;
+    ASSERT_TRUE(pt::isComplete(c));
     for (int i = 0; i < 20; ++i) {
       const pt::PtSlot& s = c.slots[i];
-      ASSERT_EQ(s.used, model[i].used) << "slot " << i << " step " << step;
-      ASSERT_EQ(pt::isLowRes(s.height), model[i].low) << "slot " << i << " step " << step;
-      ASSERT_EQ(s.width, model[i].low ? 128 : 256) << "slot " << i << " step " << step;
-      ASSERT_TRUE(s.palette == model[i].palette) << "slot " << i << " step " << step;
-      ASSERT_TRUE(pt::fullPixelData(s) == model[i].pixels) << "slot " << i << " step " << step;
-    }
-    ASSERT_EQ(form->lv->topLevelItemCount(), 20);
-    ASSERT_EQ(form->lv->columnCount(), 4);
-    for (int i = 0; i < 20; ++i) {
+      const ModelSlot& m = model[i];
+      ASSERT_EQ(std::tuple(int{s.used}, pt::isLowRes(s.height), int{s.width}), std::tuple(m.used, m.low, m.low ? 128 : 256))
+          << "slot " << i;
+      ASSERT_TRUE(s.palette == m.palette && pt::fullPixelData(s) == m.pixels) << "slot " << i;
       const QTreeWidgetItem* row = form->lv->topLevelItem(i);
       const QString side = rows[i].low ? "128" : "256";
-      ASSERT_EQ(row->text(1), QString::number(rows[i].used)) << "row " << i << " step " << step;
-      ASSERT_EQ(row->text(2), side) << "row " << i << " step " << step;
-      ASSERT_EQ(row->text(3), side) << "row " << i << " step " << step;
+      ASSERT_EQ(QStringList({row->text(1), row->text(2), row->text(3)}),
+                QStringList({QString::number(rows[i].used), side, side})) << "row " << i;
     }
-    ASSERT_EQ(form->lv->selectedPosition(), selected + 1) << "step " << step;
-    ASSERT_EQ(form->isAlphaShown(), alpha) << "step " << step;
-    ASSERT_EQ(form->Command4->text(), alpha ? "View normal" : "View alpha") << "step " << step;
-    ASSERT_EQ(form->lowres->isChecked(), radioLow) << "step " << step;
-    ASSERT_EQ(form->highres->isChecked(), !radioLow) << "step " << step;
-    for (QWidget* w : {static_cast<QWidget*>(form->Command1), static_cast<QWidget*>(form->cbEx),
-                       static_cast<QWidget*>(form->Command2), static_cast<QWidget*>(form->frmRes)})
-      ASSERT_TRUE(w->isEnabled()) << "step " << step;
-    ASSERT_EQ(form->exDialog(), nullptr) << "step " << step;
+    ASSERT_EQ(std::tuple(form->lv->topLevelItemCount(), form->lv->columnCount(), form->lv->selectedPosition()),
+              std::tuple(20, 4, selected + 1));
+    ASSERT_EQ(form->isAlphaShown(), alpha);
+    ASSERT_EQ(form->Command4->text(), alpha ? "View normal" : "View alpha");
+    ASSERT_EQ(std::pair(form->lowres->isChecked(), form->highres->isChecked()), std::pair(radioLow, !radioLow));
+    for (QWidget* w : std::initializer_list<QWidget*>{form->Command1, form->cbEx, form->Command2, form->frmRes})
+      ASSERT_TRUE(w->isEnabled());
+    ASSERT_EQ(form->exDialog(), nullptr);
+    ASSERT_EQ(form->isWindowModified(), modified);
+    ASSERT_EQ(windowPrompt.saveQuestions.size(), expectedSaveQuestions);
 
     const auto messages = logMessages(form->logText());
-    ASSERT_EQ(messages.size(), expectedMessages.size()) << "step " << step;
-    ASSERT_EQ(messages.back(), expectedMessages.back()) << "step " << step;
-    ASSERT_EQ(prompt.questions.size(), expectedQuestions) << "step " << step;
-    ASSERT_EQ(prompt.errors.size(), expectedErrors) << "step " << step;
-    ASSERT_TRUE(prompt.answers.empty()) << "step " << step;
+    ASSERT_EQ(messages.size(), expectedMessages.size());
+    ASSERT_EQ(messages.back(), expectedMessages.back());
+    ASSERT_EQ(std::pair(prompt.questions.size(), prompt.errors.size()), std::pair(expectedQuestions, expectedErrors));
+    ASSERT_TRUE(prompt.answers.empty());
 
     const QImage picture = shownPicture();
-    const int side = preview.slot.low ? 128 : 256;
-    ASSERT_EQ(picture.size(), QSize(side, side)) << "step " << step;
+    const auto& [shown, alphaMap] = preview;
+    const int side = shown.low ? 128 : 256;
+    ASSERT_EQ(picture.size(), QSize(side, side));
     for (int k = 0; k < 12; ++k) {
       const int x = pick(side), y = pick(side);
-      const std::uint8_t index = preview.slot.pixels[static_cast<std::size_t>(y) * side + x];
-      const std::uint8_t* e = &preview.slot.palette[4u * index];
-      const QRgb want = preview.alpha ? qRgb(e[0], e[0], e[0]) : qRgb(e[1], e[2], e[3]);
-      ASSERT_EQ(picture.pixel(x, y) & 0xFFFFFF, want & 0xFFFFFF)
-          << "pixel " << x << "," << y << " step " << step;
+      const std::uint8_t* e = &shown.palette[4u * shown.pixels[static_cast<std::size_t>(y) * side + x]];
+      const QRgb want = alphaMap ? qRgb(e[0], e[0], e[0]) : qRgb(e[1], e[2], e[3]);
+      ASSERT_EQ(picture.pixel(x, y) & 0xFFFFFF, want & 0xFFFFFF) << "pixel " << x << "," << y;
     }
-    for (const auto& [path, bytes] : slotFiles) ASSERT_TRUE(readAll(p(path)) == bytes) << "step " << step;
+    for (const auto& [path, bytes] : slotFiles) ASSERT_TRUE(readAll(p(path)) == bytes);
   }
 
   int pick(int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng); }
@@ -357,14 +334,12 @@ class WindowStress : public WindowTest {
   std::mt19937 rng{20091206};
   Bytes headerTemplate, original;
   QString samplePath;
-  Model model, rows, midModel;
-  bool savedMid = false;
+  Model model, rows, midModel;  // rows: what the list shows
+  bool savedMid = false, modified = false, alpha = false, radioLow = false;
   int selected = 0;
-  bool alpha = false;
-  bool radioLow = false;
-  ExpectedPreview preview;
+  std::pair<ModelSlot, bool> preview;  // the slot shown, as its alpha map or not
   std::vector<QString> expectedMessages{"Loading bitmap header"};
-  std::size_t expectedQuestions = 0, expectedErrors = 0;
+  std::size_t expectedQuestions = 0, expectedErrors = 0, expectedSaveQuestions = 0;
   std::map<QString, Bytes> slotFiles;  // what each exported file must hold
   int loaded = 0, extracted = 0, saves = 0;
 };

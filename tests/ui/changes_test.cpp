@@ -1,0 +1,110 @@
+// Unsaved changes: the title's mark, the question before they are lost, and
+// files dropped on the window.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDropEvent>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPlainTextEdit>
+#include <QRadioButton>
+
+#include "exchange/slot_files.h"
+#include "tests/ui/ui_test_support.h"
+
+namespace varnholt::test {
+namespace {
+
+using pt::SaveChoice;
+
+class ChangesTest : public WindowTest {
+ protected:
+  void SetUp() override {
+    WindowTest::SetUp();
+    makeWindow();
+    first = writeSample("first.pt");
+    other = writeSample("other.pt");
+  }
+  void openAndChange() {
+    openThroughDialog(first);
+    clickRow(2);  // low resolution
+    form->highres->click();
+    form->Command3_Click();
+  }
+  void drop(const QString& path, QWidget* onto) {
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(path)});
+    const QPoint at = onto->mapTo(form.get(), onto->rect().center());
+    // A drop goes where the drag entered.
+    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(form.get(), &enter);
+    QDropEvent e(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(form.get(), &e);
+  }
+  QString first, other;
+};
+
+TEST_F(ChangesTest, NothingToAskBeforeTheFirstOpenOrAfterASave) {
+  form->close();
+  EXPECT_FALSE(form->isVisible());
+  makeWindow();
+  openAndChange();
+  EXPECT_TRUE(form->isWindowModified());
+  EXPECT_EQ(form->windowTitle(), "first.pt[*] \u2014 Brennick Varnholt");
+  cd.answers = {q(files / "saved.pt")};
+  form->Command1_Click();
+  EXPECT_FALSE(form->isWindowModified());
+  EXPECT_EQ(form->windowTitle(), "saved.pt[*] \u2014 Brennick Varnholt");
+  form->close();
+  EXPECT_FALSE(form->isVisible());
+  EXPECT_TRUE(windowPrompt.saveQuestions.empty());
+}
+
+TEST_F(ChangesTest, CloseOrOpenWithChangesAsksSaveDiscardOrCancel) {
+  const struct {
+    bool close;
+    SaveChoice choice;
+    const char* saveAs;  // answer to Save's dialog; "" cancels it
+    bool goesOn;         // the window closed, or the other container opened
+  } cases[] = {{true, SaveChoice::Cancel, "", false},  {true, SaveChoice::Discard, "", true},
+               {true, SaveChoice::Save, "", false},    {true, SaveChoice::Save, "kept.pt", true},
+               {false, SaveChoice::Cancel, "", false}, {false, SaveChoice::Discard, "", true},
+               {false, SaveChoice::Save, "kept2.pt", true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << "close " << c.close << " choice " << int(c.choice) << " " << c.saveAs);
+    makeWindow();
+    cd.answers.clear();
+    openAndChange();
+    windowPrompt.saveQuestions.clear();
+    windowPrompt.saveChoices = {c.choice};
+    const QString saveAs = *c.saveAs ? q(files / c.saveAs) : QString();
+    if (c.choice == SaveChoice::Save) cd.answers.push_back(saveAs);
+    if (!c.close) cd.answers.push_back(other);
+    c.close ? (void)form->close() : form->cbOpen_Click();
+    EXPECT_EQ(windowPrompt.saveQuestions, std::vector<std::string>{"first.pt"});
+    EXPECT_EQ(c.close ? !form->isVisible() : form->Text1->text() == other, c.goesOn);
+    EXPECT_EQ(form->isWindowModified(), !c.goesOn || (c.close && c.choice == SaveChoice::Discard));
+    if (!saveAs.isEmpty()) EXPECT_EQ(pt::test::readAll(p(saveAs)).size(), pt::kFileSize);
+  }
+}
+
+TEST_F(ChangesTest, DroppedContainerOpensAndDroppedPictureLoadsTheSelectedSlot) {
+  openThroughDialog(first);
+  ASSERT_TRUE(pt::exportBitmap(form->container(), 1, p(q(files / "one.bmp")), header, prompt));
+  drop(q(files / "one.bmp"), form->p1);
+  EXPECT_EQ(lastMessage(), "Slot 0 loaded with " + q(files / "one.bmp"));
+  EXPECT_EQ(form->container().slots[0].palette, form->container().slots[1].palette);
+  EXPECT_TRUE(form->isWindowModified());
+  drop(q(files / "one.png"), form->p1);
+  const auto messages = logMessages(form->logText());
+  EXPECT_EQ(messages[messages.size() - 2], "Slot 0 not loaded with new file");
+
+  windowPrompt.saveChoices = {SaveChoice::Discard};
+  drop(other, form->tlog);
+  EXPECT_EQ(lastMessage(), "Opened : " + other);
+  EXPECT_EQ(windowPrompt.saveQuestions.size(), 1u);
+  EXPECT_FALSE(form->isWindowModified());
+}
+
+}  // namespace
+}  // namespace varnholt::test

@@ -1,0 +1,82 @@
+// The Qt file dialog and message boxes behind the window's dialog ports,
+// driven as a user would.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+
+#include "tests/ui/ui_test_support.h"
+#include "ui/qt_file_dialog.h"
+#include "ui/qt_user_prompt.h"
+
+namespace varnholt::test {
+namespace {
+
+// Runs `action` on the modal dialog once it is up; closes what is left.
+template <class Dialog>
+void whenModalUp(std::function<void(Dialog&)> action) {
+  QTimer::singleShot(0, [action] {
+    auto* dialog = qobject_cast<Dialog*>(QApplication::activeModalWidget());
+    if (!dialog) return ADD_FAILURE() << "no dialog is up";
+    action(*dialog);
+    if (dialog->isVisible()) {
+      ADD_FAILURE() << "the dialog is still up";
+      dialog->reject();
+    }
+  });
+}
+
+TEST(RealDialogs, OpenLetsAMissingNameReachTheReader) {
+  ScratchDir dir, program;
+  std::filesystem::copy_file(VARNHOLT_BMP_HEADER, program / pt::kBmpHeaderFileName);
+  QtFileDialog cd;
+  cd.setNonNative(true);
+  cd.setDirectory(q(dir.path()));
+  ScriptedPrompt prompt;
+  Form1 form(cd, prompt, q(program.path()), pt::test::shippedBmpHeader());
+  whenModalUp<QFileDialog>([](QFileDialog& d) {
+    EXPECT_EQ(d.windowTitle(), "Open Paint Tool file");
+    ASSERT_EQ(d.fileMode(), QFileDialog::AnyFile);  // else a missing name never gets through
+    EXPECT_EQ(d.acceptMode(), QFileDialog::AcceptOpen);
+    EXPECT_EQ(d.nameFilters(), QStringList{"*.pt"});
+    EXPECT_EQ(d.defaultSuffix(), "pt");
+    auto* name = d.findChild<QLineEdit*>("fileNameEdit");
+    ASSERT_NE(name, nullptr);
+    QTest::keyClicks(name, "missing");
+    QTest::keyClick(name, Qt::Key_Return);
+  });
+  form.cbOpen_Click();
+  const QString path = q(dir / "missing.pt");
+  ASSERT_EQ(prompt.errors.size(), 1u);
+  EXPECT_EQ(prompt.errors[0].title, "Varnholt");
+  EXPECT_NE(prompt.errors[0].text.find("No such file or directory"), std::string::npos);
+  EXPECT_EQ(logMessages(form.logText()).back(), "Open failed of " + path);
+}
+
+TEST(RealDialogs, MessageBoxesAnswerWithTheClickedButton) {
+  QtUserPrompt prompt;
+  const auto click = [](QMessageBox::StandardButton which, const char* title) {
+    whenModalUp<QMessageBox>([which, title](QMessageBox& box) {
+      EXPECT_EQ(box.windowTitle(), title);
+      box.button(which)->click();
+    });
+  };
+  click(QMessageBox::Yes, "File");
+  EXPECT_TRUE(prompt.askYesNo("File", "File exists. Overwrite?"));
+  click(QMessageBox::No, "File");
+  EXPECT_FALSE(prompt.askYesNo("File", "File exists. Overwrite?"));
+  const std::pair<QMessageBox::StandardButton, pt::SaveChoice> choices[] = {
+      {QMessageBox::Save, pt::SaveChoice::Save},
+      {QMessageBox::Discard, pt::SaveChoice::Discard},
+      {QMessageBox::Cancel, pt::SaveChoice::Cancel}};
+  for (const auto& [button, choice] : choices) {
+    click(button, "Varnholt");
+    EXPECT_EQ(prompt.askSaveChanges("a.pt"), choice);
+  }
+}
+
+}  // namespace
+}  // namespace varnholt::test
