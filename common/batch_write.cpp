@@ -9,7 +9,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <map>
+#include <condition_variable>
 #include <mutex>
+#include <thread>
 #include <optional>
 #include <string>
 #include <vector>
@@ -117,13 +119,35 @@ struct BatchWriter::State {
   Existing existing;
   std::size_t maxPending;
   mode_t umask = 022;
-  std::mutex mutex;  // guards pending, failed and committed
+  std::mutex mutex;  // guards everything below
   std::vector<Pending> pending;
   std::optional<Error> failed;
   std::size_t committed = 0;
-  // One batch is flushed at a time, while the next one fills: the writers
-  // keep encoding and writing while the disk takes the previous batch.
-  std::mutex flushing;
+  // A full batch goes to the flusher thread, so that every writer thread
+  // keeps encoding and writing while the disk takes the batch. One batch is
+  // flushed at a time and one more may wait, which bounds the open files.
+  std::condition_variable changed;
+  std::optional<std::vector<Pending>> queued;
+  bool flushing = false;
+  bool stopping = false;
+  std::thread flusher;
+
+  void runFlusher() {
+    std::unique_lock lock(mutex);
+    for (;;) {
+      changed.wait(lock, [&] { return stopping || queued; });
+      if (!queued) return;
+      std::vector<Pending> batch = std::move(*queued);
+      queued.reset();
+      flushing = true;
+      changed.notify_all();
+      lock.unlock();
+      (void)flush(batch);  // a failure is kept in `failed`
+      lock.lock();
+      flushing = false;
+      changed.notify_all();
+    }
+  }
 
   Status fail(const Error& e) {
     std::lock_guard lock(mutex);
@@ -135,9 +159,9 @@ struct BatchWriter::State {
     return failed ? Status(*failed) : Status::success();
   }
 
-  // Flushes and places a batch taken out of `pending`; the mutex is not held.
-  Status flush(std::vector<Pending> batch) {
-    std::lock_guard lock(flushing);
+  // Flushes and places a batch taken out of `pending`, then closes its
+  // files; the mutex is not held.
+  Status flush(std::vector<Pending>& batch) {
     Status result = flushBatch(batch);
     for (auto& p : batch) drop(p);
     return result;
@@ -195,6 +219,16 @@ BatchWriter::BatchWriter(Existing existing, std::size_t maxPending)
 }
 
 BatchWriter::~BatchWriter() {
+  {
+    std::lock_guard lock(state_->mutex);
+    state_->stopping = true;
+    if (state_->queued) {
+      for (auto& p : *state_->queued) drop(p);
+      state_->queued.reset();
+    }
+  }
+  state_->changed.notify_all();
+  if (state_->flusher.joinable()) state_->flusher.join();
   for (auto& p : state_->pending) drop(p);
 }
 
@@ -247,27 +281,32 @@ Status BatchWriter::add(const fs::path& requested, std::span<const std::uint8_t>
   if (static_cast<std::uint64_t>(done.st_size) != data.size()) return refuse(errnoError(EIO));
   p.device = done.st_dev;
 
-  std::vector<Pending> full;
-  {
-    std::lock_guard lock(state_->mutex);
-    if (state_->failed) {
-      drop(p);
-      return *state_->failed;
-    }
-    state_->pending.push_back(std::move(p));
-    if (state_->pending.size() < state_->maxPending) return Status::success();
-    full.swap(state_->pending);
+  std::unique_lock lock(state_->mutex);
+  if (state_->failed) {
+    drop(p);
+    return *state_->failed;
   }
-  return state_->flush(std::move(full));
+  state_->pending.push_back(std::move(p));
+  if (state_->pending.size() < state_->maxPending) return Status::success();
+  // Wait while one batch is flushed and another waits; then hand this one on.
+  state_->changed.wait(lock, [&] { return !state_->queued || state_->failed; });
+  if (state_->failed) return *state_->failed;
+  if (state_->pending.size() < state_->maxPending) return Status::success();  // another thread handed it on
+  state_->queued = std::move(state_->pending);
+  state_->pending.clear();
+  if (!state_->flusher.joinable()) state_->flusher = std::thread([s = state_.get()] { s->runFlusher(); });
+  state_->changed.notify_all();
+  return Status::success();
 }
 
 Status BatchWriter::commit() {
   std::vector<Pending> rest;
   {
-    std::lock_guard lock(state_->mutex);
+    std::unique_lock lock(state_->mutex);
+    state_->changed.wait(lock, [&] { return !state_->queued && !state_->flushing; });
     rest.swap(state_->pending);
   }
-  (void)state_->flush(std::move(rest));  // also waits for a batch another thread is flushing
+  (void)state_->flush(rest);
   return state_->failure();
 }
 

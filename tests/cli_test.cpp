@@ -196,12 +196,18 @@ TEST_F(Ptool, ExportAllWritesEveryUsedSlotAndAManifest) {
                        "2 1 128 128 slot02.png\n3 0 256 256 None\n15 0 256 256 None\n(128, 128) P\n")
       << check.err;
 
+  // Several containers, more files than one batch of the writer holds.
   fs::create_directory(dir / "b");
-  fs::copy_file(sample, dir / "b/other.pt");
-  r = runPtool("export-all " + s + " " + q("b/other.pt") + " -d " + q("two") + " --format tex");
+  std::string many = s;
+  for (int k = 0; k < 15; ++k) {
+    fs::copy_file(sample, dir / "b" / ("c" + std::to_string(k) + ".pt"));
+    many += " " + q("b/c" + std::to_string(k) + ".pt");
+  }
+  r = runPtool("export-all " + many + " -d " + q("many") + " --format tex");
   ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(readAll(dir / "two/other/slot19.tex"), buildRawTex(makeSamplePtFile().slots[19]));
-  EXPECT_TRUE(fs::exists(dir / "two/sample/manifest.json"));
+  EXPECT_EQ(std::distance(fs::recursive_directory_iterator(dir / "many"), {}), 16 * 19);  // folders too
+  EXPECT_EQ(readAll(dir / "many/c14/slot19.tex"), buildRawTex(makeSamplePtFile().slots[19]));
+  EXPECT_TRUE(fs::exists(dir / "many/sample/manifest.json"));
 }
 
 TEST_F(Ptool, ExportAllReplacesNothingWithoutForce) {
