@@ -1,12 +1,12 @@
-// ptool export-all: every used slot of many containers, written in one
-// batch that flushes once per few hundred files.
+// ptool export-all: every used slot of many containers, encoded on every
+// core and written through the batch writer, which flushes once per few
+// hundred files.
 #include <malloc.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <iostream>
-#include <mutex>
 #include <set>
-#include <sys/stat.h>
 
 #include "cli/command_support.h"
 #include "cli/core_calls.h"
