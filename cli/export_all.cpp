@@ -133,27 +133,26 @@ int cmdExportAll(const std::vector<std::string>& ins, const std::string& dir,
   parallelFor(jobs.size(), [&](std::size_t i) {
     if (auto done = exportContainer(jobs[i], format, &*header, writer); !done) jobs[i].failed = done.error();
   });
-  // A container that failed on the way takes the whole last batch with it.
-  const bool anyFailed = std::any_of(jobs.begin(), jobs.end(), [](const Job& j) { return j.failed.has_value(); });
-  Status committed = anyFailed ? Status(Error{ErrorKind::Incomplete, "a container could not be extracted"})
-                               : writer.commit();
-  int status = kOk;
-  for (const auto& job : jobs) {
-    if (job.failed) {
+  // A container that failed on its own (not by the writer's failure, which
+  // every later container meets too) takes the unflushed files with it.
+  const Status writing = writer.failure();
+  bool ownFailure = false;
+  for (const auto& job : jobs)
+    if (job.failed && (writing || job.failed->detail != writing.error().detail)) {
       std::cerr << "Slots of " << job.container.string() << " not extracted\n";
       printReason(*job.failed);
-      status = kFailed;
-    } else if (committed) {
-      std::cout << "Slots of " << job.container.string() << " extracted into " << job.folder.string()
-                << '\n';
+      ownFailure = true;
     }
+  const Status committed = ownFailure || !writing ? writing : writer.commit();
+  if (!ownFailure && committed) {
+    for (const auto& job : jobs)
+      std::cout << "Slots of " << job.container.string() << " extracted into " << job.folder.string() << '\n';
+    return kOk;
   }
-  if (!committed) {
-    std::cerr << "Not every file was written: " << writer.committed() << " are in place\n";
-    printReason(committed.error());
-    status = kFailed;
-  }
-  return status;
+  if (writer.committed() == 0) std::cerr << "Nothing extracted\n";
+  else std::cerr << "Not every file was written: " << writer.committed() << " are in place\n";
+  if (!committed) printReason(committed.error());
+  return kFailed;
 }
 
 }  // namespace pt::cli

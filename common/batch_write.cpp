@@ -232,6 +232,8 @@ BatchWriter::~BatchWriter() {
   for (auto& p : state_->pending) drop(p);
 }
 
+Status BatchWriter::failure() const { return state_->failure(); }
+
 std::size_t BatchWriter::committed() const {
   std::lock_guard lock(state_->mutex);
   return state_->committed;

@@ -49,6 +49,9 @@ class BatchWriter {
   // Files put in place so far.
   std::size_t committed() const;
 
+  // The first error so far, without waiting for anything.
+  Status failure() const;
+
  private:
   struct State;
   std::unique_ptr<State> state_;
