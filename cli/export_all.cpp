@@ -104,9 +104,7 @@ int cmdExportAll(const std::vector<std::string>& ins, const std::string& dir,
   std::vector<std::string> refusals;
   for (const auto& job : jobs) {
     if (job.failed) {
-      std::cerr << "Open failed of " << job.container.string() << '\n';
-      printReason(*job.failed);
-      refusals.push_back(job.container.string());
+      refusals.push_back("Open failed of " + job.container.string() + "\n" + describe(*job.failed));
       continue;
     }
     for (const auto& name : job.names) {
