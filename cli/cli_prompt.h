@@ -1,6 +1,7 @@
 #pragma once
 // Message boxes on a terminal: the overwrite question is answered by
-// --force, errors go to standard error.
+// --force; the reasons of refusals come back as values and are printed by
+// the commands after their own line.
 #include <iostream>
 
 #include "container/user_prompt.h"
@@ -10,10 +11,7 @@ namespace pt::cli {
 class CliPrompt final : public UserPrompt {
  public:
   explicit CliPrompt(bool force) : force_(force) {}
-  bool askYesNo(const std::string&, const std::string& text) override {
-    if (!force_) std::cerr << text << " No (give --force to replace it)\n";
-    return force_;
-  }
+  bool askYesNo(const std::string&, const std::string&) override { return force_; }
   void showError(const std::string& caption, const std::string& text) override {
     std::cerr << caption << ": " << text << '\n';
   }

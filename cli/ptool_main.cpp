@@ -5,5 +5,5 @@
 int main(int argc, char** argv) {
   // A file size limit must turn into a failed write, not a killed process.
   std::signal(SIGXFSZ, SIG_IGN);
-  return pt::cli::runPtool(std::vector<std::string>(argv + 1, argv + argc));
+  return pt::cli::runPtool(argc, argv);
 }
