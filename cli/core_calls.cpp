@@ -1,17 +1,10 @@
 #include "cli/core_calls.h"
 
-#include <algorithm>
-#include <cctype>
-
-#include "bitmap/bitmap_import.h"
-#include "bitmap/slot_bitmap_writer.h"
 #include "common/data_files.h"
 #include "common/file_io.h"
 #include "container/pt_reader.h"
 #include "container/pt_writer.h"
 #include "exchange/slot_files.h"
-#include "png/png_import.h"
-#include "png/slot_png_writer.h"
 
 namespace pt::cli {
 
@@ -36,24 +29,6 @@ Error declined() { return Error{ErrorKind::Declined, "File exists. Overwrite? No
 
 }  // namespace
 
-std::optional<SlotFormat> formatOf(const fs::path& path) {
-  std::string ext = path.extension().string();
-  std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
-  if (ext == ".tex") return SlotFormat::Tex;
-  if (ext == ".bmp") return SlotFormat::Bmp;
-  if (ext == ".png") return SlotFormat::Png;
-  return std::nullopt;
-}
-
-const char* extensionOf(SlotFormat format) {
-  switch (format) {
-    case SlotFormat::Tex: return ".tex";
-    case SlotFormat::Bmp: return ".bmp";
-    case SlotFormat::Png: return ".png";
-  }
-  return "";
-}
-
 Result<PtFile> readContainer(const fs::path& path) { return loadPtFile(path); }
 
 Status saveContainer(const PtFile& file, const fs::path& path, UserPrompt& prompt) {
@@ -63,22 +38,8 @@ Status saveContainer(const PtFile& file, const fs::path& path, UserPrompt& promp
   return saved;
 }
 
-Result<Bytes> slotFileBytes(const PtFile& file, std::uint8_t slot, SlotFormat format,
-                            const BmpHeader* header, bool alphaView) {
-  if (file.slots[slot].used != 1)
-    return Error{ErrorKind::NotUsed, "slot " + std::to_string(slot) + " holds no texture (not used)"};
-  switch (format) {
-    case SlotFormat::Tex: return buildRawTex(file.slots[slot]);
-    case SlotFormat::Bmp: return buildSlotBitmap(file, slot, *header, alphaView);
-    case SlotFormat::Png: break;
-  }
-  Bytes png = encodeSlotPng(file.slots[slot], slot, alphaView);
-  if (png.empty()) return Error{ErrorKind::Incomplete, "the slot's data is incomplete"};
-  return png;
-}
-
 Status exportSlotFile(const PtFile& file, std::uint8_t slot, const fs::path& path,
-                      SlotFormat format, const BmpHeader* header, bool alphaView,
+                      SlotFileFormat format, const BmpHeader* header, bool alphaView,
                       UserPrompt& prompt) {
   auto bytes = slotFileBytes(file, slot, format, header, alphaView);
   if (!bytes) return bytes.error();
@@ -86,17 +47,6 @@ Status exportSlotFile(const PtFile& file, std::uint8_t slot, const fs::path& pat
   Status written = pt::exportSlotFile(file, slot, path, *bytes, quiet);
   if (!written && written.error().kind == ErrorKind::Declined) return declined();
   return written;
-}
-
-Result<ImportNotes> importSlotFile(PtFile& file, std::uint8_t slot, const fs::path& path,
-                                   SlotFormat format, const ImportOptions& options) {
-  PtSlot& target = file.slots[slot];
-  switch (format) {
-    case SlotFormat::Tex: return importRawTexFile(path, target);
-    case SlotFormat::Bmp: return importBitmapFile(path, target, slot, options);
-    case SlotFormat::Png: break;
-  }
-  return importPngFile(path, target, slot, options);
 }
 
 Result<BmpHeader> headerBesideProgram() {

@@ -10,12 +10,12 @@
 
 #include "cli/command_support.h"
 #include "cli/core_calls.h"
-#include "cli/manifest.h"
 #include "cli/parallel.h"
 #include "cli/ptool_commands.h"
 #include "common/batch_write.h"
 #include "common/file_io.h"
 #include "container/pt_layout.h"
+#include "exchange/slot_batch.h"
 
 namespace pt::cli {
 
@@ -33,7 +33,7 @@ struct Job {
 // The names of a container's files, from its used flags alone: the first
 // pass over many containers need not read their pictures. Anything but a
 // container of full length with the magic is read in full for its reason.
-Result<std::vector<std::string>> targetNames(const fs::path& container, SlotFormat format) {
+Result<std::vector<std::string>> targetNames(const fs::path& container, SlotFileFormat format) {
   FileReader reader;
   Bytes magic(sizeof kMagic), used(kSlotCount);
   const bool whole = reader.open(container).ok() && reader.size() >= kFileSize &&
@@ -52,27 +52,22 @@ Result<std::vector<std::string>> targetNames(const fs::path& container, SlotForm
 }
 
 // Writes one container's files into the batch.
-Status exportContainer(const Job& job, SlotFormat format, const BmpHeader* header, BatchWriter& writer) {
+Status exportContainer(const Job& job, SlotFileFormat format, const BmpHeader* header, BatchWriter& writer) {
   auto file = readContainer(job.container);
   if (!file) return file.error();
-  for (std::uint8_t i = 0; i < kSlotCount; ++i) {
-    if (file->slots[i].used != 1) continue;
-    auto bytes = slotFileBytes(*file, i, format, header, false);
-    if (!bytes) return Error{bytes.error().kind, "slot " + std::to_string(i) + ": " + describe(bytes.error())};
-    if (auto added = writer.add(job.folder / slotFileName(i, format), *bytes); !added) return added;
-  }
-  const std::string manifest = buildManifest(job.container.filename().string(), *file, format);
-  return writer.add(job.folder / kManifestName,
-                    std::span(reinterpret_cast<const std::uint8_t*>(manifest.data()), manifest.size()));
+  return buildExportFiles(*file, job.container.filename().string(), format, header,
+                          [&](const std::string& name, std::span<const std::uint8_t> bytes) {
+                            return writer.add(job.folder / name, bytes);
+                          });
 }
 
 }  // namespace
 
 int cmdExportAll(const std::vector<std::string>& ins, const std::string& dir,
                  const std::string& formatName, bool force) {
-  const SlotFormat format = formatName == "bmp" ? SlotFormat::Bmp
-                            : formatName == "tex" ? SlotFormat::Tex
-                                                  : SlotFormat::Png;
+  const SlotFileFormat format = formatName == "bmp"   ? SlotFileFormat::Bmp
+                                : formatName == "tex" ? SlotFileFormat::Tex
+                                                      : SlotFileFormat::Png;
   std::vector<Job> jobs(ins.size());
   std::set<std::string> stems;
   for (std::size_t i = 0; i < ins.size(); ++i) {
@@ -83,7 +78,7 @@ int cmdExportAll(const std::vector<std::string>& ins, const std::string& dir,
       return usageError("two containers are named " + stem + "; their folders would meet");
   }
   Result<BmpHeader> header = BmpHeader{};
-  if (format == SlotFormat::Bmp && !(header = headerBesideProgram())) {
+  if (format == SlotFileFormat::Bmp && !(header = headerBesideProgram())) {
     std::cerr << "Nothing extracted\n";
     printReason(header.error());
     return kFailed;

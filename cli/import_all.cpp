@@ -1,12 +1,11 @@
 // ptool import-all: the slot files of a folder into one container, all or
 // nothing.
-#include <cstdio>
 #include <iostream>
 
 #include "cli/command_support.h"
 #include "cli/core_calls.h"
-#include "cli/manifest.h"
 #include "cli/ptool_commands.h"
+#include "exchange/slot_batch.h"
 
 namespace pt::cli {
 
@@ -21,28 +20,15 @@ int cmdImportAll(const std::string& in, const std::string& dir, const std::strin
   auto opened = openContainer(in, &out);
   if (!opened) return kFailed;
 
-  std::vector<std::string> refusals;
-  std::vector<std::pair<SlotFile, ImportNotes>> loaded;
-  for (const auto& f : *files) {
-    char slot[8];
-    std::snprintf(slot, sizeof slot, "%02u", unsigned(f.slot));
-    const auto format = formatOf(f.path);
-    if (!format) {
-      refusals.push_back("slot " + std::string(slot) + ": " + f.path.string() + ": not a .tex, .bmp or .png file");
-      continue;
-    }
-    auto notes = importSlotFile(opened->file, f.slot, f.path, *format, options);
-    if (notes) loaded.emplace_back(f, *notes);
-    else refusals.push_back("slot " + std::string(slot) + ": " + f.path.string() + ": " + describe(notes.error()));
-  }
-  if (!refusals.empty()) {
+  const FolderImport result = importSlotFiles(opened->file, *files, options);
+  if (!result.refusals.empty()) {
     std::cerr << "Nothing written to " << out << '\n';
-    for (const auto& r : refusals) std::cerr << r << '\n';
+    for (const auto& r : result.refusals) std::cerr << r << '\n';
     return kFailed;
   }
-  for (const auto& [f, notes] : loaded) {
+  for (const auto& [f, notes] : result.loaded) {
     std::cout << "Slot " << int(f.slot) << " loaded with " << f.path.string() << '\n';
-    printImportNotes(notes, options, formatOf(f.path) == SlotFormat::Tex);
+    printImportNotes(notes, options, slotFileFormatOf(f.path) == SlotFileFormat::Tex);
   }
   return saveAndReport(opened->file, out, force);
 }

@@ -38,14 +38,14 @@ int cmdSample(const std::string& out, bool force) {
 
 int cmdExport(const std::string& in, std::uint8_t slot, const std::string& out, bool alpha,
               bool force) {
-  const auto format = formatOf(out);
+  const auto format = slotFileFormatOf(out);
   if (!format) return usageError("OUT must end in .tex, .bmp or .png");
-  if (alpha && *format == SlotFormat::Tex) return usageError("--alpha needs a .bmp or .png file");
+  if (alpha && *format == SlotFileFormat::Tex) return usageError("--alpha needs a .bmp or .png file");
   auto opened = openContainer(in);
   if (!opened) return kFailed;
   const std::string n = std::to_string(slot);
   Result<BmpHeader> header = BmpHeader{};
-  if (*format == SlotFormat::Bmp) header = headerBesideProgram();
+  if (*format == SlotFileFormat::Bmp) header = headerBesideProgram();
   CliPrompt prompt(force);
   const Status done = header ? exportSlotFile(opened->file, slot, out, *format, &*header, alpha, prompt)
                              : Status(header.error());
@@ -60,7 +60,7 @@ int cmdExport(const std::string& in, std::uint8_t slot, const std::string& out, 
 
 int cmdImport(const std::string& in, std::uint8_t slot, const std::string& source,
               const std::string& out, const ImportOptions& options, bool force) {
-  const auto format = formatOf(source);
+  const auto format = slotFileFormatOf(source);
   if (!format) return usageError("FILE must end in .tex, .bmp or .png");
   auto opened = openContainer(in, &out);
   if (!opened) return kFailed;
@@ -72,7 +72,7 @@ int cmdImport(const std::string& in, std::uint8_t slot, const std::string& sourc
     return kFailed;
   }
   std::cout << "Slot " << n << " loaded with " << source << '\n';
-  printImportNotes(*notes, options, *format == SlotFormat::Tex);
+  printImportNotes(*notes, options, *format == SlotFileFormat::Tex);
   return saveAndReport(opened->file, out, force);
 }
 

@@ -10,6 +10,7 @@
 
 #include "bitmap/bitmap_import.h"
 #include "bitmap/slot_bitmap_writer.h"
+#include "common/batch_write.h"
 #include "common/file_io.h"
 #include "exchange/raw_tex.h"
 #include "png/png_import.h"
@@ -151,18 +152,28 @@ std::string buildManifest(const std::string& containerName, const PtFile& file, 
   return Json{{"container", containerName}, {"slots", slots}}.dump(2) + "\n";
 }
 
-Result<std::vector<PlannedFile>> planExport(const PtFile& file, const std::string& containerName,
-                                            const fs::path& folder, SlotFileFormat format,
-                                            const BmpHeader* header) {
-  std::vector<PlannedFile> files;
+Status buildExportFiles(const PtFile& file, const std::string& containerName, SlotFileFormat format,
+                        const BmpHeader* header, const TakeFile& take) {
   for (std::uint8_t i = 0; i < kSlotCount; ++i) {
     if (file.slots[i].used != 1) continue;
     auto bytes = slotFileBytes(file, i, format, header, false);
     if (!bytes) return Error{bytes.error().kind, "slot " + std::to_string(i) + ": " + describe(bytes.error())};
-    files.push_back({folder / slotFileName(i, format), std::move(*bytes)});
+    if (auto taken = take(slotFileName(i, format), *bytes); !taken) return taken;
   }
   const std::string manifest = buildManifest(containerName, file, format);
-  files.push_back({folder / kManifestName, Bytes(manifest.begin(), manifest.end())});
+  return take(kManifestName, std::span(reinterpret_cast<const std::uint8_t*>(manifest.data()), manifest.size()));
+}
+
+Result<std::vector<PlannedFile>> planExport(const PtFile& file, const std::string& containerName,
+                                            const fs::path& folder, SlotFileFormat format,
+                                            const BmpHeader* header) {
+  std::vector<PlannedFile> files;
+  const Status built = buildExportFiles(file, containerName, format, header,
+                                        [&](const std::string& name, std::span<const std::uint8_t> bytes) {
+                                          files.push_back({folder / name, Bytes(bytes.begin(), bytes.end())});
+                                          return Status::success();
+                                        });
+  if (!built) return built.error();
   return files;
 }
 
@@ -174,18 +185,16 @@ std::vector<fs::path> existingTargets(const std::vector<PlannedFile>& files) {
 }
 
 Status writePlannedFiles(const fs::path& folder, const std::vector<PlannedFile>& files) {
-  std::error_code ec;
-  fs::create_directories(folder, ec);
-  if (ec) return Error{ErrorKind::Io, folder.string() + ": " + ec.message(), ec.value()};
   for (const auto& f : files) {
     struct stat st {};
     if (::stat(f.path.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
       return Error{ErrorKind::NotAFile, f.path.string() + ": not a regular file"};
   }
+  if (auto made = makeFolders(folder); !made) return made;
+  BatchWriter writer(BatchWriter::Existing::Replace);
   for (const auto& f : files)
-    if (auto written = safeWriteFile(f.path, f.bytes); !written)
-      return Error{written.error().kind, f.path.string() + ": " + describe(written.error()), written.error().code};
-  return Status::success();
+    if (auto added = writer.add(f.path, f.bytes); !added) return added;
+  return writer.commit();
 }
 
 Result<std::vector<SlotFile>> slotFilesIn(const fs::path& folder) {

@@ -8,7 +8,9 @@
 // slotNN.png, .bmp or .tex of the folder.
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -39,6 +41,13 @@ inline constexpr const char* kManifestName = "manifest.json";
 std::string slotFileName(std::size_t slot, SlotFileFormat format);  // "slot07.png"
 std::string buildManifest(const std::string& containerName, const PtFile& file, SlotFileFormat format);
 
+// Builds the files export-all writes for a container, every used slot's and
+// then the manifest, and hands each to `take` with its name in the folder;
+// stops at the first error, of the build or of `take`.
+using TakeFile = std::function<Status(const std::string& name, std::span<const std::uint8_t> bytes)>;
+Status buildExportFiles(const PtFile& file, const std::string& containerName, SlotFileFormat format,
+                        const BmpHeader* header, const TakeFile& take);
+
 // One file export-all writes: its place in the folder and its bytes.
 struct PlannedFile {
   std::filesystem::path path;
@@ -53,9 +62,9 @@ Result<std::vector<PlannedFile>> planExport(const PtFile& file, const std::strin
 // The planned files that something already stands at.
 std::vector<std::filesystem::path> existingTargets(const std::vector<PlannedFile>& files);
 
-// Makes the folder and writes every file, each replaced as a whole and
-// flushed. A target that is not a regular file stops the export before the
-// first write.
+// Makes the folder and writes every file through one batch (BatchWriter,
+// replacing what stands there). A target that is not a regular file stops
+// the export before the first write.
 Status writePlannedFiles(const std::filesystem::path& folder, const std::vector<PlannedFile>& files);
 
 struct SlotFile {

@@ -74,6 +74,10 @@ TEST_F(PngTest, ExportAllWritesSlotFilesAndManifestAndImportAllBringsThemBack) {
   for (const char* name : {"slot00.png", "slot02.png", "slot19.png", "manifest.json"})
     EXPECT_TRUE(std::filesystem::exists(folder / name)) << name;
   EXPECT_FALSE(std::filesystem::exists(folder / "slot03.png"));  // unused
+  // The same files as ptool's export-all.
+  ASSERT_EQ(pt::test::runPtool("export-all " + pt::test::quotePath(files / "s.pt") + " -d " + pt::test::quotePath(files / "cli")).status, 0);
+  for (const auto& f : std::filesystem::directory_iterator(files / "cli"))
+    EXPECT_TRUE(pt::test::readAll(f.path()) == pt::test::readAll(folder / f.path().filename())) << f.path();
   EXPECT_EQ(pillow("import json\nm = json.load(open('" + (folder / "manifest.json").string() + "'))\n"
                    "print(m['container'], m['slots'][2], m['slots'][3]['file'])"),
             "s.pt {'slot': 2, 'used': 1, 'width': 128, 'height': 128, 'file': 'slot02.png'} None\n");
