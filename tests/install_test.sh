@@ -3,7 +3,6 @@
 # desktop would use it. Arguments: the build folder and the project version.
 set -u
 build=$1 version=$2
-# Set to 1 once ptool and the window look up bmp_header.bin with findDataFile.
 tmp=$(mktemp -d) && trap 'rm -rf "$tmp"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
