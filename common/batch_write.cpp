@@ -24,18 +24,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The file a chain of symbolic links ends at (the path itself if it is none).
-fs::path resolveLinks(fs::path path) {
-  for (int depth = 0; depth < 40; ++depth) {
-    std::error_code ec;
-    if (!fs::is_symlink(fs::symlink_status(path, ec))) return path;
-    fs::path next = fs::read_symlink(path, ec);
-    if (ec) return path;
-    path = next.is_absolute() ? next : path.parent_path() / next;
-  }
-  return path;
-}
-
 Error withPath(const fs::path& path, const Error& e) {
   return Error{e.kind, path.string() + ": " + describe(e), e.code};
 }

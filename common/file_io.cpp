@@ -106,16 +106,6 @@ Result<Bytes> readFileHead(const fs::path& path, std::size_t maxBytes) {
   return out;
 }
 
-bool fileExists(const fs::path& path) {
-  struct stat st {};
-  if (::lstat(path.c_str(), &st) != 0) return false;
-  if (S_ISLNK(st.st_mode) && ::stat(path.c_str(), &st) != 0) return true;  // dangling or a loop
-  return !S_ISDIR(st.st_mode);
-}
-
-namespace {
-
-// The file a chain of symbolic links ends at (the path itself if it is none).
 fs::path resolveLinks(fs::path path) {
   for (int depth = 0; depth < 40; ++depth) {
     std::error_code ec;
@@ -126,6 +116,15 @@ fs::path resolveLinks(fs::path path) {
   }
   return path;
 }
+
+bool fileExists(const fs::path& path) {
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) != 0) return false;
+  if (S_ISLNK(st.st_mode) && ::stat(path.c_str(), &st) != 0) return true;  // dangling or a loop
+  return !S_ISDIR(st.st_mode);
+}
+
+namespace {
 
 // Writes every byte of the parts from the file's start, looping on short
 // writes; a write that makes no progress is a full disk.

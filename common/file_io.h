@@ -41,6 +41,9 @@ Result<Bytes> readFileHead(const std::filesystem::path& path, std::size_t maxByt
 // make a new file).
 bool fileExists(const std::filesystem::path& path);
 
+// The file a chain of symbolic links ends at (the path itself if it is none).
+std::filesystem::path resolveLinks(std::filesystem::path path);
+
 // Whether a replaced file must survive a crash of the system.
 enum class Durability {
   Flushed,  // on disk before it replaces the earlier file (the user's files)

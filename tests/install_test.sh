@@ -3,8 +3,6 @@
 # desktop would use it. Arguments: the build folder and the project version.
 set -u
 build=$1 version=$2
-# Set to 1 once ptool and the window look up bmp_header.bin with findDataFile.
-DATA_LOOKUP_WIRED=0
 tmp=$(mktemp -d) && trap 'rm -rf "$tmp"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
@@ -36,20 +34,11 @@ if command -v gio >/dev/null; then  # GLib's reader of the MIME database: the ma
   type=$(XDG_DATA_DIRS=$tmp/share XDG_DATA_HOME=$tmp/none gio info -a standard::content-type container | sed -n 's/.*content-type: //p')
   [[ $type == *application/x-varnholt-pt* ]] || fail "container without extension: $type"
 fi
-if [ "$DATA_LOOKUP_WIRED" = 1 ]; then
-  # The installed programs find the template under share/varnholt only.
-  bin/ptool export x.pt 0 y.bmp >/dev/null ||
-    fail "installed ptool cannot export a bitmap"
-  [ "$(stat -c %s y.bmp)" = 66614 ] || fail "y.bmp is not 66614 bytes"
-  if [ -x bin/varnholt ]; then
-    QT_QPA_PLATFORM=offscreen VARNHOLT_EXIT_AFTER_SHOW=1 timeout 30 bin/varnholt ||
-      fail "installed varnholt does not start"
-  fi
-fi
-if [ -x bin/varnholt ] && grep -qa -e '--version' -e addVersionOption bin/varnholt; then
+# The installed ptool finds the template under share/varnholt only.
+bin/ptool export x.pt 0 y.bmp >/dev/null || fail "installed ptool cannot export a bitmap"
+[ "$(stat -c %s y.bmp)" = 66614 ] || fail "y.bmp is not 66614 bytes"
+if [ -x bin/varnholt ]; then
   out=$(QT_QPA_PLATFORM=offscreen timeout 60 bin/varnholt --version) || fail "varnholt --version"
   [[ $out == *"$version"* ]] || fail "varnholt --version printed '$out'"
-else
-  echo "varnholt --version: no such option, skipped"
 fi
 echo "installed tree OK"
