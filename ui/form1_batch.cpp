@@ -38,7 +38,7 @@ void Form1::importAllSlots() {
     for (const std::string& why : result.refusals) logLine(QString::fromStdString(why));
     return;
   }
-  markModified();
+  if (!result.loaded.empty()) markModified();
   logLine("Imported " + QString::number(result.loaded.size()) + " slots from " + folder);
   for (const pt::LoadedSlotFile& loaded : result.loaded)
     for (const std::string& line : pt::describeNotes(loaded.notes, options))
