@@ -62,7 +62,8 @@ void ExDialog::layOut() {
   const auto widest = [&](const QFont& font) {
     const QFontMetrics m(font);
     int w = 0;
-    for (QRadioButton* o : {Option1, Option2, Option3}) w = std::max(w, m.horizontalAdvance(o->text()) + indicator);
+    for (QRadioButton* o : {Option1, Option2, Option3})
+      w = std::max(w, m.horizontalAdvance(o->text()) + indicator);
     return w;
   };
   QFont f = font();

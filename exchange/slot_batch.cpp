@@ -51,7 +51,8 @@ Result<std::vector<SlotFile>> fromManifest(const fs::path& folder, const fs::pat
     seen[slot] = true;
     if (!entry.contains("file") || entry["file"].is_null()) continue;
     if (!entry["file"].is_string() || !plainName(entry["file"].get<std::string>()))
-      return bad(manifest, "slot " + std::to_string(slot) + ": \"file\" must be null or a file name in the folder");
+      return bad(manifest, "slot " + std::to_string(slot) +
+                               ": \"file\" must be null or a file name in the folder");
     files.push_back({slot, folder / entry["file"].get<std::string>()});
   }
   return files;
@@ -157,11 +158,13 @@ Status buildExportFiles(const PtFile& file, const std::string& containerName, Sl
   for (std::uint8_t i = 0; i < kSlotCount; ++i) {
     if (file.slots[i].used != 1) continue;
     auto bytes = slotFileBytes(file, i, format, header, false);
-    if (!bytes) return Error{bytes.error().kind, "slot " + std::to_string(i) + ": " + describe(bytes.error())};
+    if (!bytes)
+      return Error{bytes.error().kind, "slot " + std::to_string(i) + ": " + describe(bytes.error())};
     if (auto taken = take(slotFileName(i, format), *bytes); !taken) return taken;
   }
   const std::string manifest = buildManifest(containerName, file, format);
-  return take(kManifestName, std::span(reinterpret_cast<const std::uint8_t*>(manifest.data()), manifest.size()));
+  return take(kManifestName,
+              std::span(reinterpret_cast<const std::uint8_t*>(manifest.data()), manifest.size()));
 }
 
 Result<std::vector<PlannedFile>> planExport(const PtFile& file, const std::string& containerName,
@@ -227,7 +230,9 @@ FolderImport importSlotFiles(PtFile& file, const std::vector<SlotFile>& files, c
     }
     auto notes = importSlotFile(copy, f.slot, f.path, *format, options);
     if (notes) result.loaded.push_back({f, *notes});
-    else result.refusals.push_back("slot " + std::string(slot) + ": " + f.path.string() + ": " + describe(notes.error()));
+    else
+      result.refusals.push_back("slot " + std::string(slot) + ": " + f.path.string() + ": " +
+                                describe(notes.error()));
   }
   if (!result.refusals.empty()) {
     result.loaded.clear();
