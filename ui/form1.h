@@ -70,7 +70,7 @@ class Form1 final : public QMainWindow {
   void zoomOut();
   void setTransparencyShown(bool on);
 
-  // What imports do with the file's palette: the Import options menu.
+  // What imports do with a file's palette and alpha: the Import options menu.
   pt::ImportOptions importOptions() const;
   // Every used slot as slotNN.png with manifest.json into a folder, and such
   // a folder back into the container, all or nothing.
