@@ -1,12 +1,11 @@
 // Unsaved changes: the title's mark, the question before they are lost, and
-// files dropped on the window.
+// containers dropped on the window.
 #include <gtest/gtest.h>
 
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QRadioButton>
 
-#include "exchange/slot_files.h"
 #include "tests/ui/ui_test_support.h"
 
 namespace varnholt::test {
@@ -75,14 +74,8 @@ TEST_F(ChangesTest, CloseOrOpenWithChangesAsksSaveDiscardOrCancel) {
   }
 }
 
-TEST_F(ChangesTest, DroppedContainerOpensAndDroppedPictureLoadsTheSelectedSlot) {
-  openThroughDialog(first);
-  ASSERT_TRUE(pt::exportBitmap(form->container(), 1, p(q(files / "one.bmp")), header, prompt));
-  drop(q(files / "one.bmp"), form->p1);
-  EXPECT_EQ(lastMessage(), "Slot 0 loaded with " + q(files / "one.bmp"));
-  EXPECT_EQ(form->container().slots[0].palette, form->container().slots[1].palette);
-  EXPECT_TRUE(form->isWindowModified());
-
+TEST_F(ChangesTest, DroppedContainerAsksAboutTheChangesAndOpens) {
+  openAndChange();
   windowPrompt.saveChoices = {SaveChoice::Discard};
   drop(other, form->tlog);
   EXPECT_EQ(lastMessage(), "Opened : " + other);
