@@ -56,11 +56,8 @@ int saveAndReport(const PtFile& file, const std::string& out, bool force) {
   return kFailed;
 }
 
-void printImportNotes(const ImportNotes& notes, const ImportOptions& options, bool raw) {
+void printImportNotes(const ImportNotes& notes, const ImportOptions& options) {
   for (const auto& line : describeNotes(notes, options)) std::cerr << line << '\n';
-  if (raw && notes.bytesFromFile < kRawTexSize)
-    std::cerr << "Note: " << notes.bytesFromFile << " of the " << kRawTexSize
-              << " bytes of a raw texture came from the file; the rest of the slot kept its bytes.\n";
 }
 
 }  // namespace pt::cli

@@ -43,6 +43,6 @@ int saveAndReport(const PtFile& file, const std::string& out, bool force);
 
 // The notes of a successful import on stderr, after its "loaded with" line;
 // `raw`: how many bytes a short raw file gave.
-void printImportNotes(const ImportNotes& notes, const ImportOptions& options, bool raw);
+void printImportNotes(const ImportNotes& notes, const ImportOptions& options);
 
 }  // namespace pt::cli

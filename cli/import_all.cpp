@@ -28,7 +28,7 @@ int cmdImportAll(const std::string& in, const std::string& dir, const std::strin
   }
   for (const auto& [f, notes] : result.loaded) {
     std::cout << "Slot " << int(f.slot) << " loaded with " << f.path.string() << '\n';
-    printImportNotes(notes, options, slotFileFormatOf(f.path) == SlotFileFormat::Tex);
+    printImportNotes(notes, options);
   }
   return saveAndReport(opened->file, out, force);
 }

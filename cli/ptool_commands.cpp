@@ -72,7 +72,7 @@ int cmdImport(const std::string& in, std::uint8_t slot, const std::string& sourc
     return kFailed;
   }
   std::cout << "Slot " << n << " loaded with " << source << '\n';
-  printImportNotes(*notes, options, *format == SlotFileFormat::Tex);
+  printImportNotes(*notes, options);
   return saveAndReport(opened->file, out, force);
 }
 

@@ -1,5 +1,7 @@
 #include "exchange/import_options.h"
 
+#include "container/pt_layout.h"
+
 namespace pt {
 
 std::vector<std::string> describeNotes(const ImportNotes& notes, const ImportOptions& options) {
@@ -17,6 +19,14 @@ std::vector<std::string> describeNotes(const ImportNotes& notes, const ImportOpt
     lines.emplace_back(options.palette == PaletteChoice::Keep
                            ? "Note: the picture's colours were mapped onto the slot's palette."
                            : "Note: the picture's colours were quantized into a new palette.");
+  // A raw file carries the palette, then the pixel data; a shorter one (a
+  // palette swap, say) leaves the rest of the slot as it was.
+  constexpr std::size_t rawSize = kPaletteSize + kPixelDataSize;
+  if (notes.bytesFromFile && *notes.bytesFromFile < rawSize)
+    lines.push_back("Note: " + std::to_string(*notes.bytesFromFile) + " of the " +
+                    std::to_string(rawSize) +
+                    " bytes of a raw texture came from the file; the rest of the slot kept its "
+                    "bytes.");
   return lines;
 }
 

@@ -2,6 +2,7 @@
 // What the user chose for an import, and what the import noticed about the
 // file that the user should hear of even though the import succeeded.
 #include <cstddef>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,7 +25,7 @@ struct ImportNotes {
   bool alphaDropped = false;  // every entry of the file has alpha 0, the slot's had others
   bool bottomUp = false;      // a bitmap stored bottom-up: its rows land in file order
   bool quantized = false;     // a truecolour picture was brought to 256 colours
-  std::size_t bytesFromFile = 0;  // raw import: how many bytes came from the file
+  std::optional<std::size_t> bytesFromFile;  // raw import: how many bytes came from the file
 };
 
 // One line for each note worth telling the user, in the program's words.

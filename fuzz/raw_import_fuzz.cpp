@@ -21,7 +21,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                       now.trailer == was.trailer,
                   "raw import changed what it must keep");
     const Bytes before = buildRawTex(was), after = buildRawTex(now);
-    const std::size_t n = notes.bytesFromFile;
+    const std::size_t n = notes.bytesFromFile.value_or(0);
     fuzz::require(std::equal(data, data + n, after.begin()) &&
                       std::equal(before.begin() + static_cast<std::ptrdiff_t>(n), before.end(),
                                  after.begin() + static_cast<std::ptrdiff_t>(n)),

@@ -225,6 +225,9 @@ class WindowStress : public WindowTest {
         modified = true;
         ++loaded;
         expectLog("Slot " + n + " loaded with " + path);
+        if (choice == 0 && f.size() < kPaletteBytes + kPixelBytes)
+          expectLog("Note: " + QString::number(f.size()) + " of the 66560 bytes of a raw texture came "
+                    "from the file; the rest of the slot kept its bytes.");
       }
     }
     previewOf(selected, false);
