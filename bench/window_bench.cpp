@@ -90,7 +90,12 @@ std::string checkPicture(const QPixmap& pixmap, std::uint8_t slotNumber = kSlot)
     const QRgb expected = qRgb(slot.palette[4 * index + 1], slot.palette[4 * index + 2],
                                slot.palette[4 * index + 3]);
     if ((image.pixel(x, y) & 0xFFFFFF) != (expected & 0xFFFFFF))
-      return "the preview shows the wrong colour at " + std::to_string(x) + "," + std::to_string(y);
+    {
+      char why[120];
+      std::snprintf(why, sizeof why, "the preview of slot %u shows #%06X at %d,%d, not #%06X",
+                    unsigned(slotNumber), image.pixel(x, y) & 0xFFFFFFu, x, y, expected & 0xFFFFFFu);
+      return why;
+    }
   }
   return {};
 }
