@@ -1,7 +1,8 @@
 // Speed of `ptool copy IN OUT --force` as a whole process (start, read,
 // write through the flushed safe write, exit) against the plain tools doing
 // the same from the shell: `cp IN OUT` and then `sync OUT`, each its own
-// process. Every repetition is one start of each; the medians of at least 30
+// process. A second baseline, `sync OUT FOLDER`, also flushes the folder as
+// the program does after its rename. Every repetition is one start of each; the medians of at least 30
 // repetitions, interleaved, are compared.
 //
 //   varnholt_copy_bench [Google Benchmark flags]
@@ -99,6 +100,18 @@ void copyBaseline(benchmark::State& state) {
   expectCopy(state, ws->cpOut);
 }
 
+void copyBaselineWithFolder(benchmark::State& state) {
+  for (auto _ : state) {
+    std::string why = runToExit({"cp", ws->in.string(), ws->cpOut.string()});
+    if (why.empty()) why = runToExit({"sync", ws->cpOut.string(), ws->dir.path().string()});
+    if (!why.empty()) {
+      state.SkipWithError(why.c_str());
+      break;
+    }
+  }
+  expectCopy(state, ws->cpOut);
+}
+
 }  // namespace
 }  // namespace pt::bench
 
@@ -118,7 +131,9 @@ int main(int argc, char** argv) {
     // "<operation>/operation" and "<operation>/baseline" are paired by bench/ratios.py.
     using Run = void (*)(benchmark::State&);
     for (auto [name, fn] : {std::pair<const char*, Run>{"copy_process/operation", copyOperation},
-                            std::pair<const char*, Run>{"copy_process/baseline", copyBaseline}})
+                            std::pair<const char*, Run>{"copy_process/baseline", copyBaseline},
+                            std::pair<const char*, Run>{"copy_process/baseline_with_folder",
+                                                        copyBaselineWithFolder}})
       benchmark::RegisterBenchmark(name, fn)
           ->Iterations(1)
           ->Repetitions(repetitions)
