@@ -167,7 +167,7 @@ def main(argv):
     print(f"{measured - missed} of {measured} measured figures meet their aim.")
     print("Times are medians of " + "/".join(str(r) for r in reps) +
           " repetitions (wall clock); operations and baselines interleaved in one run,"
-          " except the batch figures (one run each, in order).")
+          " except the batch figures (in order).")
     starts = [(label, op, base) for label, op, _, base, _ in ROWS if op in cpu and base in cpu]
     if starts:
         print("Processor time of the started programs: " + "; ".join(
