@@ -8,7 +8,11 @@
 # programs added since the last configuration are measured too.
 # The benchmark files go to $TMPDIR (default /tmp): point it at the disk to
 # measure. REPETITIONS and MIN_TIME (seconds per repetition) can be set in the
-# environment; the defaults keep the whole run under two minutes.
+# environment. The copy benchmark starts each program once per repetition, at
+# least 30 times. The batch benchmark runs its BATCH_REPETITIONS (default 3)
+# in order, not interleaved (its plain writes copy what export-all wrote); it
+# takes minutes with the default 500 containers, BATCH_BENCH_CONTAINERS=200
+# shortens it.
 set -eu
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -26,7 +30,7 @@ fi
 
 has_target() { ninja -C "$build" -t targets all 2>/dev/null | grep -q "^$1:"; }
 
-targets="varnholt_bench varnholt_png_bench"
+targets="varnholt_bench varnholt_png_bench varnholt_copy_bench varnholt_batch_bench"
 has_target varnholt_window_bench && targets="$targets varnholt_window_bench"
 has_target varnholt && targets="$targets varnholt"
 # shellcheck disable=SC2086
@@ -36,15 +40,24 @@ out=$build/bench-results
 mkdir -p "$out"
 rm -f "$out"/*.json "$out"/*.log
 
+# run NAME [flags]: repeated and interleaved; run_once NAME [flags]: one pass
+# in the order the program registers its benchmarks.
 run() {
   name=$1
   shift
-  echo "running $name ..." >&2
-  "$build/bin/$name" \
+  run_once "$name" \
     --benchmark_repetitions="$repetitions" \
     --benchmark_min_time="$min_time" \
     --benchmark_enable_random_interleaving=true \
     --benchmark_report_aggregates_only=true \
+    "$@"
+}
+
+run_once() {
+  name=$1
+  shift
+  echo "running $name ..." >&2
+  "$build/bin/$name" \
     --benchmark_out="$out/$name.json" --benchmark_out_format=json \
     "$@" >"$out/$name.log" 2>&1 || {
     echo "$name failed; its output:" >&2
@@ -62,11 +75,14 @@ fi
 
 run varnholt_bench "$@"
 run varnholt_png_bench "$@"
+run varnholt_copy_bench "$@"
 if [ -x "$build/bin/varnholt_window_bench" ]; then
   QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen} run varnholt_window_bench "$@"
 else
   echo "Qt 6 was not found: preview and start-up are not measured." >&2
 fi
+run_once varnholt_batch_bench --benchmark_repetitions="${BATCH_REPETITIONS:-3}" \
+  --benchmark_report_aggregates_only=true "$@"
 
 /usr/bin/python3 "$root/bench/ratios.py" "$out"/*.json
 echo "" >&2

@@ -51,11 +51,15 @@ struct Workspace {
   fs::path preview = dir / "pre.bmp";
   fs::path container = dir / "sample.pt";
   fs::path childLog = dir / "child.log";
+  // The window writes its own pre.bmp here, alternating slots, so that the
+  // baseline's copy of slot 0 stays as it was written.
+  fs::path windowFolder = dir / "window";
   fs::path program = programDir() / "varnholt_window_startup";
   fs::path emptyWindow = programDir() / "varnholt_empty_window";
 
   Workspace() {
     writeWholeFile(container, makeSampleContainer());
+    fs::create_directory(windowFolder);
     if (auto written = writeSlotBitmap(sample, kSlot, preview, header, false); !written)
       throw std::runtime_error("cannot write the preview: " + describe(written.error()));
   }
@@ -90,7 +94,12 @@ std::string checkPicture(const QPixmap& pixmap, std::uint8_t slotNumber = kSlot)
     const QRgb expected = qRgb(slot.palette[4 * index + 1], slot.palette[4 * index + 2],
                                slot.palette[4 * index + 3]);
     if ((image.pixel(x, y) & 0xFFFFFF) != (expected & 0xFFFFFF))
-      return "the preview shows the wrong colour at " + std::to_string(x) + "," + std::to_string(y);
+    {
+      char why[120];
+      std::snprintf(why, sizeof why, "the preview of slot %u shows #%06X at %d,%d, not #%06X",
+                    unsigned(slotNumber), image.pixel(x, y) & 0xFFFFFFu, x, y, expected & 0xFFFFFFu);
+      return why;
+    }
   }
   return {};
 }
@@ -99,7 +108,7 @@ std::string checkPicture(const QPixmap& pixmap, std::uint8_t slotNumber = kSlot)
 void previewOperation(benchmark::State& state) {
   YesPrompt prompt;
   varnholt::QtFileDialog cd;
-  const QString folder = qPath(ws->dir.path());
+  const QString folder = qPath(ws->windowFolder);
   varnholt::Form1 window(cd, prompt, folder, ws->header);
   window.openFile(qPath(ws->container));
   std::uint8_t slot = 0;
