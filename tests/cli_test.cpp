@@ -53,18 +53,11 @@ TEST_F(Ptool, UsageErrorsExitWithTwo) {
     EXPECT_NE(r.err.find("ptool --help"), std::string::npos) << args << ": " << r.err;
   }
   EXPECT_FALSE(fs::exists(dir / "d"));
-  const auto version = runPtool("--version");
-  EXPECT_EQ(version.status, 0);
+  const auto version = runPtool("--version"), help = runPtool("--help"), one = runPtool("import-all --help");
+  EXPECT_EQ(std::tuple(version.status, help.status, one.status), std::tuple(0, 0, 0));
   EXPECT_EQ(version.out, VARNHOLT_VERSION "\n");
-  const auto help = runPtool("--help");
-  EXPECT_EQ(help.status, 0);
-  for (const char* cmd : {"info", "copy", "sample", "export", "import", "set-res", "export-all",
-                          "import-all", "diff", "thumbnail"}) {
-    EXPECT_NE(help.out.find(std::string("ptool ") + cmd), std::string::npos) << cmd;
-    const auto one = runPtool(std::string(cmd) + " --help");
-    EXPECT_EQ(one.status, 0) << cmd;
-    EXPECT_NE(one.out.find("Usage: ptool " + std::string(cmd)), std::string::npos);
-  }
+  EXPECT_NE(help.out.find("ptool thumbnail"), std::string::npos);
+  EXPECT_NE(one.out.find("Usage: ptool import-all"), std::string::npos);
   // "--" ends the options: a file name may start with a dash.
   std::filesystem::copy_file(sample, dir / "-x.pt");
   EXPECT_EQ(runPtool("info -- " + q("-x.pt")).status, 0);
@@ -82,42 +75,21 @@ TEST_F(Ptool, CopyWritesTheSameBytesAndAsksBeforeReplacing) {
   EXPECT_EQ(readAll(dir / "copy.pt"), other);
   EXPECT_EQ(runPtool("copy --force " + s + " " + q("copy.pt")).status, 0);
   EXPECT_EQ(readAll(dir / "copy.pt"), readAll(sample));
-  ASSERT_EQ(runPtool("sample " + q("made.pt")).status, 0);  // the same save
-  EXPECT_EQ(readAll(dir / "made.pt"), readAll(sample));
-  EXPECT_EQ(runPtool("sample " + q("made.pt")).status, 1);
 }
 
-TEST_F(Ptool, ExportImportAndSetResolutionRoundTrip) {
-  const auto tex = dir / "s1.tex";
-  auto r = runPtool("export " + s + " 1 " + quotePath(tex));
-  ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(r.out, "Slot 1 extracted as " + tex.string() + "\n");
-  EXPECT_EQ(readAll(tex), buildRawTex(makeSamplePtFile().slots[1]));
-
-  r = runPtool("import " + s + " 3 " + quotePath(tex) + " -o " + q("out.pt"));
-  ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_NE(r.out.find("Slot 3 loaded with " + tex.string()), std::string::npos);
-  const auto out = parsePtFile(readAll(dir / "out.pt"));
-  ASSERT_TRUE(out.ok());
-  EXPECT_EQ(out->slots[3].used, 1);
-  EXPECT_EQ(out->slots[3].pixels, makeSamplePtFile().slots[1].pixels);
+// The bytes are checked by the window stress run and the odd-path runs; here the lines printed.
+TEST_F(Ptool, ExportImportAndSetResolutionPrintTheWindowsLogLines) {
+  auto r = runPtool("export " + s + " 1 " + q("s1.tex"));
+  EXPECT_EQ(r.out, "Slot 1 extracted as " + (dir / "s1.tex").string() + "\n") << r.err;
+  r = runPtool("import " + s + " 3 " + q("s1.tex") + " -o " + q("out.pt"));
+  EXPECT_EQ(r.out, "Slot 3 loaded with " + (dir / "s1.tex").string() + "\nSaved : " + (dir / "out.pt").string() + "\n");
   test::writeAllBytes(dir / "three.tex", Bytes(3, 7));
   r = runPtool("import " + s + " 3 " + q("three.tex") + " -o " + q("out.pt") + " --force");
   EXPECT_EQ(r.err, "Note: 3 of the 66560 bytes of a raw texture came from the file; the rest of the slot kept its bytes.\n");
-
-  ASSERT_EQ(runPtool("export " + s + " 2 " + q("s2.bmp")).status, 0);
-  ASSERT_EQ(runPtool("export " + s + " 2 " + q("a.BMP") + " --alpha").status, 0);
-  EXPECT_NE(readAll(dir / "s2.bmp"), readAll(dir / "a.BMP"));
-  r = runPtool("import " + s + " 0 " + q("s2.bmp") + " -o " + s);
-  EXPECT_EQ(r.status, 1) << "replacing IN needs --force";
-  r = runPtool("import " + s + " 0 " + q("s2.bmp") + " -o " + s + " --force");
-  ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_NE(runPtool("info " + s).out.find("0 1 128 128\n"), std::string::npos);
-
-  r = runPtool("set-res " + s + " 0 high -o " + s + " --force");
-  ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(runPtool("set-res " + s + " 0 low -o " + s).status, 1) << "replacing IN needs --force";
+  r = runPtool("set-res " + s + " 0 low -o " + s + " --force");
   EXPECT_NE(r.out.find("Set slot 0 to new resolution"), std::string::npos);
-  EXPECT_EQ(runPtool("info " + s).out.substr(0, 12), "0 1 256 256\n");
+  EXPECT_EQ(runPtool("info " + s).out.substr(0, 12), "0 1 128 128\n");
 }
 
 TEST_F(Ptool, RefusalsGiveTheSystemsLineThenTheReason) {
