@@ -113,16 +113,13 @@ TEST(SlotBitmapWriter, PillowAndImageMagickReadTheSizeAndIndices) {
   }
 }
 
-TEST(BmpHeaderTemplate, RefusesMissingShortAndInvalidTemplates) {
+TEST(BmpHeaderTemplate, RefusesShortAndInvalidTemplates) {
   ScratchDir dir;
-  auto missing = loadBmpHeader(dir / "missing.bin");
-  ASSERT_FALSE(missing.ok());
-  EXPECT_NE(describe(missing.error()).find(std::generic_category().message(ENOENT)), std::string::npos);
   const BmpHeader good = test::shippedBmpHeader();
   Bytes bad(good.begin(), good.end());
+  test::writeAllBytes(dir / "short.bin", Bytes(bad.begin(), bad.begin() + 53));
   bad[28] = 24;
   test::writeAllBytes(dir / "bad.bin", bad);
-  test::writeAllBytes(dir / "short.bin", Bytes(good.begin(), good.begin() + 53));
   EXPECT_FALSE(loadBmpHeader(dir / "bad.bin").ok());
   EXPECT_NE(describe(loadBmpHeader(dir / "short.bin").error()).find("too short"), std::string::npos);
 }

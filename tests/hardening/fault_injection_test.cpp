@@ -45,25 +45,21 @@ int shownError(bool ok, const ScriptedPrompt& prompt) {
 
 std::vector<WritePath> writePaths() {
   static const PtFile sample = makeSamplePtFile();
-  return {
-      {"container save", kFileSize,
-       [](const fs::path& p) {
-         ScriptedPrompt prompt;
-         prompt.answers = {true};
-         return shownError(writePtFile(sample, p, prompt), prompt);
-       }},
-      {"bitmap export", 66614,
-       [](const fs::path& p) {
-         ScriptedPrompt prompt;
-         prompt.answers = {true};
-         return shownError(exportBitmap(sample, 2, p, test::shippedBmpHeader(), prompt), prompt);
-       }},
-      {"preview", 66614,
-       [](const fs::path& p) {
-         auto written = writeSlotBitmap(sample, 0, p, test::shippedBmpHeader(), true);
-         return written ? 0 : written.error().code;
-       }},
+  const auto shown = [](auto write) {  // through a prompt that answers Yes
+    return [write](const fs::path& p) {
+      ScriptedPrompt prompt;
+      prompt.answers = {true};
+      return shownError(write(p, prompt), prompt);
+    };
   };
+  return {{"container save", kFileSize, shown([](const fs::path& p, ScriptedPrompt& pr) { return writePtFile(sample, p, pr); })},
+          {"bitmap export", 66614, shown([](const fs::path& p, ScriptedPrompt& pr) {
+             return exportBitmap(sample, 2, p, test::shippedBmpHeader(), pr);
+           })},
+          {"preview", 66614, [](const fs::path& p) {
+             auto written = writeSlotBitmap(sample, 0, p, test::shippedBmpHeader(), true);
+             return written ? 0 : written.error().code;
+           }}};
 }
 
 bool tempLeft(const fs::path& dir) {
@@ -73,11 +69,7 @@ bool tempLeft(const fs::path& dir) {
 }
 
 const Bytes& earlierFile() {
-  static const Bytes b = [] {
-    Bytes x(3000);
-    for (std::size_t i = 0; i < x.size(); ++i) x[i] = static_cast<std::uint8_t>(i * 5 + 1);
-    return x;
-  }();
+  static const Bytes b(3000, 0x5D);
   return b;
 }
 
@@ -135,9 +127,7 @@ class TmpfsMount {
     mounted_ = ::mount("tmpfs", at.c_str(), "tmpfs", 0, options.c_str()) == 0;
     if (!mounted_) why_ = std::generic_category().message(errno);
   }
-  ~TmpfsMount() {
-    if (mounted_) ::umount2(at_.c_str(), MNT_DETACH);
-  }
+  ~TmpfsMount() { if (mounted_) ::umount2(at_.c_str(), MNT_DETACH); }
   bool mounted() const { return mounted_; }
   const std::string& why() const { return why_; }
   bool remountReadOnly() {

@@ -39,7 +39,7 @@ struct Question {
   std::string title, text;
 };
 
-class ScriptedPrompt final : public UserPrompt {
+class ScriptedPrompt : public UserPrompt {
  public:
   std::deque<bool> answers;  // answers to askYesNo, front first; No when empty
   std::vector<Question> questions, errors, infos;

@@ -30,12 +30,8 @@ class ChangesTest : public WindowTest {
   QString first, other;
 };
 
-TEST_F(ChangesTest, NothingToAskBeforeTheFirstOpenOrAfterASave) {
-  form->close();
-  EXPECT_FALSE(form->isVisible());
-  makeWindow();
+TEST_F(ChangesTest, NothingToAskAfterASave) {
   openAndChange();
-  EXPECT_TRUE(form->isWindowModified());
   EXPECT_EQ(form->windowTitle(), "first.pt[*] \u2014 Brennick Varnholt");
   cd.answers = {q(files / "saved.pt")};
   form->Command1_Click();
@@ -43,15 +39,17 @@ TEST_F(ChangesTest, NothingToAskBeforeTheFirstOpenOrAfterASave) {
   EXPECT_EQ(form->windowTitle(), "saved.pt[*] \u2014 Brennick Varnholt");
   form->close();
   EXPECT_FALSE(form->isVisible());
-  EXPECT_TRUE(windowPrompt.saveQuestions.empty());
+  EXPECT_TRUE(prompt.saveQuestions.empty());
 }
 
 TEST_F(ChangesTest, CloseOrOpenWithChangesAsksSaveDiscardOrCancel) {
+  // Close or Open, the answer, the answer to Save's dialog ("" cancels it),
+  // and whether the window closed or the other container opened.
   const struct {
     bool close;
     SaveChoice choice;
-    const char* saveAs;  // answer to Save's dialog; "" cancels it
-    bool goesOn;         // the window closed, or the other container opened
+    const char* saveAs;
+    bool goesOn;
   } cases[] = {{true, SaveChoice::Cancel, "", false},  {true, SaveChoice::Discard, "", true},
                {true, SaveChoice::Save, "", false},    {true, SaveChoice::Save, "kept.pt", true},
                {false, SaveChoice::Cancel, "", false}, {false, SaveChoice::Discard, "", true},
@@ -61,13 +59,13 @@ TEST_F(ChangesTest, CloseOrOpenWithChangesAsksSaveDiscardOrCancel) {
     makeWindow();
     cd.answers.clear();
     openAndChange();
-    windowPrompt.saveQuestions.clear();
-    windowPrompt.saveChoices = {c.choice};
+    prompt.saveQuestions.clear();
+    prompt.saveChoices = {c.choice};
     const QString saveAs = *c.saveAs ? q(files / c.saveAs) : QString();
     if (c.choice == SaveChoice::Save) cd.answers.push_back(saveAs);
     if (!c.close) cd.answers.push_back(other);
     c.close ? (void)form->close() : form->cbOpen_Click();
-    EXPECT_EQ(windowPrompt.saveQuestions, std::vector<std::string>{"first.pt"});
+    EXPECT_EQ(prompt.saveQuestions, std::vector<std::string>{"first.pt"});
     EXPECT_EQ(c.close ? !form->isVisible() : form->Text1->text() == other, c.goesOn);
     EXPECT_EQ(form->isWindowModified(), !c.goesOn || (c.close && c.choice == SaveChoice::Discard));
     if (!saveAs.isEmpty()) EXPECT_EQ(pt::test::readAll(p(saveAs)).size(), pt::kFileSize);
@@ -76,10 +74,10 @@ TEST_F(ChangesTest, CloseOrOpenWithChangesAsksSaveDiscardOrCancel) {
 
 TEST_F(ChangesTest, DroppedContainerAsksAboutTheChangesAndOpens) {
   openAndChange();
-  windowPrompt.saveChoices = {SaveChoice::Discard};
+  prompt.saveChoices = {SaveChoice::Discard};
   drop(other, form->tlog);
   EXPECT_EQ(lastMessage(), "Opened : " + other);
-  EXPECT_EQ(windowPrompt.saveQuestions.size(), 1u);
+  EXPECT_EQ(prompt.saveQuestions.size(), 1u);
   EXPECT_FALSE(form->isWindowModified());
 }
 

@@ -24,10 +24,10 @@ class PngTest : public WindowTest {
     makeWindow();
     openThroughDialog(writeSample("s.pt"));
   }
-  void withPng(bool exportIt, const QString& path) {
+  void importPng(const QString& path) {
     whenFormatDialogUp(*form, [](ExDialog& d) { d.Option3->click(), d.OKButton->click(); });
     cd.answers = {path};
-    exportIt ? form->cbEx_Click() : form->Command2_Click();
+    form->Command2_Click();
   }
   std::string alphas(int slot) const {  // "0 255 ... " for all 256 entries
     std::string out;
@@ -36,17 +36,7 @@ class PngTest : public WindowTest {
   }
 };
 
-TEST_F(PngTest, ExportReadsBackWithPillowAndImportsTakeAlphaAndTellTheirNotes) {
-  clickRow(1);
-  const QString out = q(files / "one.png");
-  withPng(true, out);
-  EXPECT_EQ(lastMessage(), "Slot 1 extracted as " + out);
-  const std::string read = pillow("from PIL import Image\nim = Image.open('" + p(out).string() + "')\n"
-      "t = list(im.info['transparency']); t += [255] * (256 - len(t))\n"
-      "print(im.mode, im.size, im.getpixel((5, 3)), ' '.join(map(str, t)), '')");
-  const int pixel = pt::fullPixelData(form->container().slots[1])[3 * 256 + 5];
-  EXPECT_EQ(read, "P (256, 256) " + std::to_string(pixel) + " " + alphas(1) + "\n");
-
+TEST_F(PngTest, ImportsTakeAlphaAndTellTheirNotes) {
   // An indexed PNG with tRNS, dropped on the preview: its alpha, entries past tRNS opaque.
   const std::filesystem::path made = files / "made.png", rgb = files / "rgb.png";
   pillow("from PIL import Image\nim = Image.new('P', (256, 256), 1)\n"
@@ -58,7 +48,7 @@ TEST_F(PngTest, ExportReadsBackWithPillowAndImportsTakeAlphaAndTellTheirNotes) {
   EXPECT_EQ(alphas(0).substr(0, 16), "0 85 170 255 255");
 
   // A truecolour picture is quantized, and the window says so after its line.
-  withPng(false, q(rgb));
+  importPng(q(rgb));
   const auto messages = logMessages(form->logText());
   EXPECT_EQ(messages[messages.size() - 2], "Slot 0 loaded with " + q(rgb));
   EXPECT_EQ(messages.back(), "Note: the picture's colours were quantized into a new palette.");
@@ -75,15 +65,12 @@ TEST_F(PngTest, ExportAllWritesSlotFilesAndManifestAndImportAllBringsThemBack) {
   cd.answers = {q(folder)};
   form->exportAllSlots();
   EXPECT_EQ(lastMessage(), "Exported 17 slots to " + q(folder));
-  for (const char* name : {"slot00.png", "slot19.png", "manifest.json"}) EXPECT_TRUE(std::filesystem::exists(folder / name));
-  EXPECT_FALSE(std::filesystem::exists(folder / "slot03.png"));  // unused
   // The same files as ptool's export-all.
   ASSERT_EQ(pt::test::runPtool("export-all " + pt::test::quotePath(files / "s.pt") + " -d " + pt::test::quotePath(files / "cli")).status, 0);
+  int count = 0;
   for (const auto& f : std::filesystem::directory_iterator(files / "cli"))
-    EXPECT_TRUE(pt::test::readAll(f.path()) == pt::test::readAll(folder / f.path().filename())) << f.path();
-  EXPECT_EQ(pillow("import json\nm = json.load(open('" + (folder / "manifest.json").string() + "'))\n"
-                   "print(m['container'], m['slots'][2], m['slots'][3]['file'])"),
-            "s.pt {'slot': 2, 'used': 1, 'width': 128, 'height': 128, 'file': 'slot02.png'} None\n");
+    EXPECT_TRUE(++count && pt::test::readAll(f.path()) == pt::test::readAll(folder / f.path().filename())) << f.path();
+  EXPECT_EQ(count, 18);
   // Again: No writes nothing.
   prompt.answers = {false};
   cd.answers = {q(folder)};

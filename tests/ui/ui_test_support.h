@@ -47,38 +47,27 @@ class ScriptedFileDialog final : public FileDialog {
   std::vector<ShownDialog> shown;
 
  protected:
-  QString runOpen() override { return answer(false); }
-  QString runSave() override { return answer(true); }
-  QString runFolder(const QString& title) override {
-    shown.push_back({false, title, "folder", {}, {}, directory()});
-    return takeFront(answers, QString());
-  }
+  QString runOpen() override { return answer({false, title(), filter(), defaultExt(), fileName(), directory()}); }
+  QString runSave() override { return answer({true, title(), filter(), defaultExt(), fileName(), directory()}); }
+  QString runFolder(const QString& title) override { return answer({false, title, "folder", {}, {}, directory()}); }
 
  private:
-  QString answer(bool save) {
-    shown.push_back({save, title(), filter(), defaultExt(), fileName(), directory()});
+  QString answer(const ShownDialog& dialog) {
+    shown.push_back(dialog);
     return takeFront(answers, QString());
   }
 };
 
-// The fixture's ScriptedPrompt plus scripted answers to the unsaved-changes
-// question (Cancel when the script is empty).
-class WindowPrompt final : public pt::UserPrompt {
+// Scripted answers also to the unsaved-changes question (Cancel when the
+// script is empty).
+class WindowPrompt final : public ScriptedPrompt {
  public:
-  explicit WindowPrompt(ScriptedPrompt& inner) : inner_(inner) {}
   std::deque<pt::SaveChoice> saveChoices;
   std::vector<std::string> saveQuestions;
-
-  bool askYesNo(const std::string& t, const std::string& s) override { return inner_.askYesNo(t, s); }
-  void showError(const std::string& c, const std::string& s) override { inner_.showError(c, s); }
-  void showInfo(const std::string& c, const std::string& s) override { inner_.showInfo(c, s); }
   pt::SaveChoice askSaveChanges(const std::string& fileName) override {
     saveQuestions.push_back(fileName);
     return takeFront(saveChoices, pt::SaveChoice::Cancel);
   }
-
- private:
-  ScriptedPrompt& inner_;
 };
 
 inline QString q(const std::filesystem::path& path) { return fromPath(path); }
@@ -117,7 +106,7 @@ class WindowTest : public ::testing::Test {
 
   // Makes a window over `programFolder` (default: the fixture's own).
   void makeWindow(const QString& programFolder = {}) {
-    form = std::make_unique<Form1>(cd, windowPrompt, programFolder.isEmpty() ? q(program.path()) : programFolder,
+    form = std::make_unique<Form1>(cd, prompt, programFolder.isEmpty() ? q(program.path()) : programFolder,
                                    header);
     form->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
@@ -155,8 +144,7 @@ class WindowTest : public ::testing::Test {
   ScratchDir files{pt::test::Medium::Memory};    // containers and slot files
   ScratchDir program{pt::test::Medium::Memory};  // the program's folder, with bmp_header.bin
   ScriptedFileDialog cd;
-  ScriptedPrompt prompt;
-  WindowPrompt windowPrompt{prompt};
+  WindowPrompt prompt;
   pt::BmpHeader header{};
   std::unique_ptr<Form1> form;
 };

@@ -22,10 +22,8 @@ class ViewTest : public WindowTest {
       const std::uint8_t entries[][5] = {
           {1, 0, 200, 10, 10}, {2, 128, 0, 0, 255}, {3, 255, 10, 200, 30}, {7, 200, 10, 20, 30}};
       for (const auto& e : entries) std::copy(e + 1, e + 5, s.palette.begin() + 4 * e[0]);
-      s.pixels[0] = 1;             // (0, 0), light square
-      s.pixels[8] = 2;             // (8, 0), dark square
-      s.pixels[20 * 256 + 20] = 3;  // (20, 20)
-      s.pixels[40 * 256 + 12] = 7;  // (12, 40)
+      // (0, 0) on a light square of the checkerboard, (8, 0) on a dark one, (20, 20), (12, 40)
+      s.pixels[0] = 1, s.pixels[8] = 2, s.pixels[20 * 256 + 20] = 3, s.pixels[40 * 256 + 12] = 7;
     }));
   }
   QSize pictureSize() const { return form->p1->pixmap().size(); }
@@ -46,8 +44,7 @@ TEST_F(ViewTest, ZoomLevelsScaleThePictureNearestNeighbour) {
   // One slot pixel is a 4 x 4 block at 400%: (8, 0) shows entry 2 as opaque blue.
   form->setZoom(4);
   const QImage zoomed = shownPicture();
-  EXPECT_EQ(zoomed.pixel(32, 0) & 0xFFFFFF, 0x0000FFu);
-  EXPECT_EQ(zoomed.pixel(35, 3) & 0xFFFFFF, 0x0000FFu);
+  EXPECT_EQ(std::pair(zoomed.pixel(32, 0) & 0xFFFFFF, zoomed.pixel(35, 3) & 0xFFFFFF), std::pair(0x0000FFu, 0x0000FFu));
   EXPECT_EQ(zoomed.pixel(36, 3) & 0xFFFFFF, zoomed.pixel(36, 0) & 0xFFFFFF);
 
   form->setZoom(0);  // fit
@@ -61,8 +58,7 @@ TEST_F(ViewTest, ZoomLevelsScaleThePictureNearestNeighbour) {
   // Ctrl+wheel steps through the levels.
   ctrlWheel(120);
   EXPECT_EQ(form->zoom(), 4);
-  ctrlWheel(-120);
-  ctrlWheel(-120);
+  ctrlWheel(-120), ctrlWheel(-120);
   EXPECT_EQ(form->zoom(), 1);
 }
 

@@ -3,7 +3,6 @@
 // and faults once seen.
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QDate>
 #include <QGroupBox>
 #include <QLineEdit>
@@ -31,9 +30,8 @@ class Form1Test : public WindowTest {
 
 TEST_F(Form1Test, StartsWithOneLogLineAndOnlyOpenSaveAndTheMenus) {
   const QString today = QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat);
-  EXPECT_TRUE(form->logText().startsWith(today + "-")) << form->logText().toStdString();
-  EXPECT_TRUE(form->logText().endsWith(": Loading bitmap header\r\n"));
-  EXPECT_EQ(form->logText().count("\r\n"), 1);
+  EXPECT_TRUE(form->logText().startsWith(today + "-") && form->logText().endsWith(": Loading bitmap header\r\n") &&
+              form->logText().count("\r\n") == 1) << form->logText().toStdString();
   EXPECT_EQ(form->windowTitle(), "Brennick Varnholt");
   EXPECT_TRUE(form->cbOpen->isEnabled() && form->mnuSave->isEnabled());
   EXPECT_EQ(containerCommandsEnabled(), std::vector<bool>(4, false));
@@ -61,40 +59,32 @@ TEST_F(Form1Test, StartsWithOneLogLineAndOnlyOpenSaveAndTheMenus) {
 TEST_F(Form1Test, AboutShowsThreeLines) {
   form->mnuAbout->trigger();
   ASSERT_EQ(prompt.infos.size(), 1u);
-  EXPECT_EQ(prompt.infos[0].title, "Varnholt");
-  const QStringList lines = QString::fromStdString(prompt.infos[0].text).split("\r\n");
-  ASSERT_EQ(lines.size(), 3);
-  EXPECT_TRUE(lines[0].startsWith("ui_tests by ")) << lines[0].toStdString();
-  EXPECT_TRUE(lines[0].endsWith(" version 0.1.4 in december 2009")) << lines[0].toStdString();
+  const QStringList lines = QString::fromStdString(prompt.infos[0].title + "\r\n" + prompt.infos[0].text).split("\r\n");
+  ASSERT_EQ(lines.size(), 4);
+  EXPECT_TRUE(lines[0] == "Varnholt" && lines[1].startsWith("ui_tests by ") &&
+              lines[1].endsWith(" version 0.1.4 in december 2009")) << lines[1].toStdString();
 }
 
 // Export and import dialogs: their settings, and the folder of the container.
 TEST_F(Form1Test, SlotDialogsNameTheSlotAndFormatAndStartInTheContainersFolder) {
   openThroughDialog(writeSample("s.pt"));
   clickRow(6);
-  const struct {
-    bool exportIt;
-    int option;  // 1, 2, 3: the format dialog's Option1..3
-    const char *title, *filter, *ext;
-  } cases[] = {{true, 2, "Extract slot 6", "*.bmp|*.bmp", "bmp"},
-               {true, 1, "Extract slot 6", "*.tex|*.tex", "tex"},
-               {true, 3, "Extract slot 6", "*.png|*.png", "png"},
-               {false, 2, "Import into slot 6 from...", "*.bmp|*.bmp", "bmp"},
-               {false, 1, "Import into slot 6 from...", "*.tex|*.tex", "tex"},
-               {false, 3, "Import into slot 6 from...", "*.png|*.png", "png"}};
-  for (const auto& c : cases) {
-    whenFormatDialogUp(*form, [this, &c](ExDialog& d) {
-      if (c.option != 2) (c.option == 1 ? d.Option1 : d.Option3)->click();
-      d.OKButton->click();
-      EXPECT_EQ(form->ExDialog_Return, c.option - 1);
-    });
-    cd.answers = {""};
-    c.exportIt ? form->cbEx_Click() : form->Command2_Click();
-    const ShownDialog& shown = cd.shown.back();
-    EXPECT_EQ(shown.save, c.exportIt);
-    EXPECT_EQ(QStringList({shown.title, shown.filter, shown.defaultExt}), QStringList({c.title, c.filter, c.ext}));
-    EXPECT_EQ(shown.directory, q(files.path()));
-  }
+  const std::pair<int, const char*> formats[] = {{2, "bmp"}, {1, "tex"}, {3, "png"}};  // the format dialog's OptionN
+  for (const bool exportIt : {true, false})
+    for (const auto& [option, ext] : formats) {
+      whenFormatDialogUp(*form, [this, option = option](ExDialog& d) {
+        if (option != 2) (option == 1 ? d.Option1 : d.Option3)->click();
+        d.OKButton->click();
+        EXPECT_EQ(form->ExDialog_Return, option - 1);
+      });
+      cd.answers = {""};
+      exportIt ? form->cbEx_Click() : form->Command2_Click();
+      const ShownDialog& shown = cd.shown.back();
+      EXPECT_EQ(QStringList({shown.title, shown.filter, shown.defaultExt, shown.directory}),
+                QStringList({exportIt ? "Extract slot 6" : "Import into slot 6 from...", QString("*.%1|*.%1").arg(ext), ext,
+                             q(files.path())}));
+      EXPECT_EQ(shown.save, exportIt);
+    }
   // A format dialog closed without an answer shows no file dialog.
   const std::size_t dialogs = cd.shown.size();
   whenFormatDialogUp(*form, [](ExDialog& d) { d.CancelButton->click(); });
@@ -158,8 +148,7 @@ TEST_F(Form1Test, PreviewFileThatCannotBeWrittenIsLoggedWithoutACreatedLine) {
   pt::test::writeAllBytes(folder.path(), pt::Bytes{1});  // the folder's name is now a file
   clickRow(2);
   qunsetenv("XDG_CACHE_HOME");
-  const auto messages = logMessages(form->logText());
-  EXPECT_EQ(messages.back(), "Preview of slot 2 not written: Not a directory");
+  EXPECT_EQ(lastMessage(), "Preview of slot 2 not written: Not a directory");
   EXPECT_EQ(shownPicture().size(), QSize(128, 128));  // drawn from memory all the same
   std::filesystem::remove(folder.path());
   std::filesystem::create_directory(folder.path());
@@ -171,15 +160,11 @@ TEST(Program, AnswersHelpAndVersionAndRefusesTwoContainers) {
   ScriptedPrompt prompt;
   EXPECT_FALSE(loadProgramHeader(q(empty.path()), prompt).has_value());
   ASSERT_EQ(prompt.errors.size(), 1u);
-  EXPECT_EQ(prompt.errors[0].title, "Varnholt");
-  EXPECT_NE(prompt.errors[0].text.find("No such file or directory"), std::string::npos);
+  EXPECT_NE((prompt.errors[0].title + prompt.errors[0].text).find("VarnholtNo such file or directory"), std::string::npos);
   const std::string run = "QT_QPA_PLATFORM=offscreen timeout 20 " + pt::test::shellQuote(VARNHOLT_APP);
-  const auto version = pt::test::runCommand(run + " --version");
-  EXPECT_EQ(version.status, 0);
-  EXPECT_NE(version.out.find("0.1.4"), std::string::npos);
-  const auto help = pt::test::runCommand(run + " --help");
-  EXPECT_EQ(help.status, 0);
-  EXPECT_NE(help.out.find("CONTAINER.pt"), std::string::npos);
+  const auto version = pt::test::runCommand(run + " --version"), help = pt::test::runCommand(run + " --help");
+  EXPECT_TRUE(version.status == 0 && version.out.find("0.1.4") != std::string::npos) << version.out;
+  EXPECT_TRUE(help.status == 0 && help.out.find("CONTAINER.pt") != std::string::npos) << help.out;
   EXPECT_EQ(pt::test::runCommand(run + " a.pt b.pt").status, 2);
   EXPECT_EQ(pt::test::runCommand(run + " --frobnicate").status, 2);
 }
