@@ -21,7 +21,6 @@ class PngTest : public WindowTest {
  protected:
   void SetUp() override {
     WindowTest::SetUp();
-    makeWindow();
     openThroughDialog(writeSample("s.pt"));
   }
   void importPng(const QString& path) {

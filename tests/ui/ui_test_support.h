@@ -36,9 +36,9 @@ T takeFront(std::deque<T>& script, T whenEmpty) {
   return front;
 }
 
-struct ShownDialog {
+struct ShownDialog {  // the settings when it came up
   bool save = false;
-  QString title, filter, defaultExt, fileName, directory;  // the settings when it came up
+  QString title, filter, defaultExt, directory;
 };
 
 class ScriptedFileDialog final : public FileDialog {
@@ -47,9 +47,9 @@ class ScriptedFileDialog final : public FileDialog {
   std::vector<ShownDialog> shown;
 
  protected:
-  QString runOpen() override { return answer({false, title(), filter(), defaultExt(), fileName(), directory()}); }
-  QString runSave() override { return answer({true, title(), filter(), defaultExt(), fileName(), directory()}); }
-  QString runFolder(const QString& title) override { return answer({false, title, "folder", {}, {}, directory()}); }
+  QString runOpen() override { return answer({false, title(), filter(), defaultExt(), directory()}); }
+  QString runSave() override { return answer({true, title(), filter(), defaultExt(), directory()}); }
+  QString runFolder(const QString& title) override { return answer({false, title, "folder", {}, directory()}); }
 
  private:
   QString answer(const ShownDialog& dialog) {
@@ -96,15 +96,17 @@ inline void whenFormatDialogUp(Form1& form, std::function<void(ExDialog&)> actio
   });
 }
 
+// Starts with a window over the fixture's program folder.
 class WindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
     std::filesystem::copy_file(VARNHOLT_BMP_HEADER, program / pt::kBmpHeaderFileName);
     header = pt::test::shippedBmpHeader();
+    makeWindow();
   }
   void TearDown() override { form.reset(); }
 
-  // Makes a window over `programFolder` (default: the fixture's own).
+  // Makes a new window over `programFolder` (default: the fixture's own).
   void makeWindow(const QString& programFolder = {}) {
     form = std::make_unique<Form1>(cd, prompt, programFolder.isEmpty() ? q(program.path()) : programFolder,
                                    header);

@@ -75,7 +75,6 @@ class WindowStress : public WindowTest {
  public:
   void SetUp() override {
     WindowTest::SetUp();
-    makeWindow();
     original = pt::makeSampleContainer();
     writeAllBytes(files / "sample.pt", original);
     writeAllBytes(files / "bad.pt", Bytes(kContainerSize, 'Z'));
