@@ -110,24 +110,17 @@ TEST(PngImport, FilesOfOtherWritersLookAsPillowSeesThem) {
       "q.putdata([(x//16+y)%16 for y in range(256) for x in range(256)])\n"
       "q.save(os.path.join(d,'p_4bit.png'),bits=4)\n",
       d);
-  for (const char* cmd : {"convert -size 256x256 gradient:red-blue PNG8:$D/im8.png",
-                          "convert $D/rgba.png PNG32:$D/im32.png",
-                          "convert $D/rgba.png -interlace PNG PNG32:$D/interlaced32.png",
-                          "convert -size 256x256 gradient:black-white -colorspace Gray -depth 16 $D/grey16.png"}) {
-    std::string c = cmd;
-    for (std::size_t at; (at = c.find("$D")) != std::string::npos;) c.replace(at, 2, d);
-    ASSERT_EQ(test::runCommand(c).status, 0) << c;
-  }
+  const auto r = test::runCommand("cd " + d + " && convert -size 256x256 gradient:red-blue PNG8:im8.png && convert rgba.png "
+                                   "-interlace PNG PNG32:interlaced32.png && convert -size 256x256 gradient:black-white "
+                                   "-colorspace Gray -depth 16 grey16.png");
+  ASSERT_EQ(r.status, 0) << r.err;
   struct Case { const char* file; bool indexed; int side; };
-  for (const Case c : {Case{"p_trns.png", true, 256}, Case{"p_128.png", true, 128},
-                       Case{"p_4bit.png", true, 256}, Case{"im8.png", true, 256},
-                       Case{"im32.png", false, 256},
-                       Case{"interlaced32.png", false, 256}, Case{"grey16.png", false, 256}}) {
+  for (const Case c : {Case{"p_trns.png", true, 256}, Case{"p_128.png", true, 128}, Case{"p_4bit.png", true, 256},
+                       Case{"im8.png", true, 256}, Case{"interlaced32.png", false, 256}, Case{"grey16.png", false, 256}}) {
     PtSlot s = sample().slots[10];
     const auto r = importPngFile(dir / c.file, s, 10, {});
     ASSERT_TRUE(r.ok()) << c.file << ": " << describe(r.error());
-    EXPECT_EQ(s.width, c.side) << c.file;
-    EXPECT_EQ(r->quantized, !c.indexed) << c.file;
+    EXPECT_TRUE(s.width == c.side && r->quantized == !c.indexed) << c.file;
     const Bytes want = pillowRgba(dir / c.file), got = slotRgba(s);
     if (c.indexed) EXPECT_EQ(got, want) << c.file;
     else EXPECT_LT(rms(got, want), 8.0) << c.file;
