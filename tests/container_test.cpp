@@ -114,21 +114,16 @@ TEST(ContainerRead, RefusalsAndTheirMessages) {
     const auto r = loadPtFile(path);
     ASSERT_FALSE(r.ok()) << path;
     EXPECT_NE(describe(r.error()).find(reason), std::string::npos) << describe(r.error());
-    if (reason == noMagic) {
-      EXPECT_TRUE(prompt.errors.empty()) << path;
-    } else {
-      ASSERT_EQ(prompt.errors.size(), 1u) << path;
-      EXPECT_EQ(prompt.errors[0].title, "Varnholt");
-      EXPECT_EQ(prompt.errors[0].text, describe(r.error()));
-    }
+    std::vector<std::string> shown, wanted = {"Varnholt", describe(r.error())};  // no box for a missing magic
+    for (const auto& e : prompt.errors) shown.insert(shown.end(), {e.title, e.text});
+    EXPECT_EQ(shown, reason == noMagic ? std::vector<std::string>() : wanted) << path;
   }
   EXPECT_EQ(serializePtFile(open), makeSampleContainer()) << "a failed read changed the open container";
   EXPECT_FALSE(std::filesystem::exists(dir / "missing.pt")) << "reading must not create the file";
   Bytes longer = positionalContainer();
   longer.insert(longer.end(), 5000, 0xEE);
   auto read = loadPtFile(file("long.pt", longer));
-  ASSERT_TRUE(read.ok());
-  EXPECT_EQ(serializePtFile(*read), positionalContainer());
+  EXPECT_TRUE(read.ok() && serializePtFile(*read) == positionalContainer());
 }
 
 TEST(ContainerWrite, AsksBeforeReplacingAndReplacesAsAWhole) {
