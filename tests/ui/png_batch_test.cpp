@@ -51,7 +51,6 @@ TEST_F(PngTest, ImportsTakeAlphaAndTellTheirNotes) {
   const auto messages = logMessages(form->logText());
   EXPECT_EQ(messages[messages.size() - 2], "Slot 0 loaded with " + q(rgb));
   EXPECT_EQ(messages.back(), "Note: the picture's colours were quantized into a new palette.");
-  EXPECT_TRUE(form->isWindowModified());
   // Import options ▸ Keep the slot's alpha: the colours come, the alpha stays.
   const std::string kept = alphas(0);
   form->keepAlphaAction->trigger();
@@ -70,10 +69,9 @@ TEST_F(PngTest, ExportAllWritesSlotFilesAndManifestAndImportAllBringsThemBack) {
   for (const auto& f : std::filesystem::directory_iterator(files / "cli"))
     EXPECT_TRUE(++count && pt::test::readAll(f.path()) == pt::test::readAll(folder / f.path().filename())) << f.path();
   EXPECT_EQ(count, 18);
-  // Again: No writes nothing.
-  prompt.answers = {false};
+  prompt.answers = {false};  // again: one question for all, and No writes nothing
   cd.answers = {q(folder)};
-  form->exportAllSlots();  // one question for all
+  form->exportAllSlots();
   EXPECT_EQ(prompt.questions.size(), 1u);
   EXPECT_EQ(lastMessage(), "Export of all slots to " + q(folder) + " failed: the existing files were kept");
 
@@ -89,19 +87,15 @@ TEST_F(PngTest, ExportAllWritesSlotFilesAndManifestAndImportAllBringsThemBack) {
   auto messages = logMessages(form->logText());
   EXPECT_EQ(messages[messages.size() - 2], "Import of all slots from " + q(folder) + " failed");
   EXPECT_TRUE(messages.back().startsWith("slot 04: " + q(folder / "slot04.png") + ": ")) << messages.back().toStdString();
-  EXPECT_EQ(form->container().slots[0].palette, pt::Bytes(1024, 7));
-  EXPECT_FALSE(form->isWindowModified());
+  EXPECT_TRUE(form->container().slots[0].palette == pt::Bytes(1024, 7) && !form->isWindowModified());
 
   pt::test::writeAllBytes(folder / "slot04.png", slot4);
   cd.answers = {q(folder)};
   form->importAllSlots();
-  EXPECT_EQ(lastMessage(), "Imported 17 slots from " + q(folder));
-  for (int i = 0; i < 20; ++i) {  // a low-resolution picture is the first 128 x 128 bytes
-    const pt::PtSlot &got = form->container().slots[i], &want = original.slots[i];
-    const pt::Bytes gotPixels = pt::fullPixelData(got), wantPixels = pt::fullPixelData(want);
-    EXPECT_TRUE(got.used == want.used && (!want.used || (got.palette == want.palette &&
-                std::equal(wantPixels.begin(), wantPixels.begin() + want.width * want.width, gotPixels.begin())))) << i;
-  }
+  EXPECT_EQ(lastMessage(), "Imported 17 slots from " + q(folder));  // the bytes: ptool's import-all test
+  for (int i = 0; i < 20; ++i)
+    EXPECT_TRUE(form->container().slots[i].used == original.slots[i].used &&
+                form->container().slots[i].palette == (original.slots[i].used ? original.slots[i].palette : pt::Bytes(1024, 7))) << i;
   EXPECT_EQ(form->lv->topLevelItem(5)->text(1), "1");
 }
 

@@ -30,10 +30,8 @@ using pt::test::ScriptedPrompt;
 
 template <class T>
 T takeFront(std::deque<T>& script, T whenEmpty) {
-  if (script.empty()) return whenEmpty;
-  T front = script.front();
-  script.pop_front();
-  return front;
+  if (!script.empty()) whenEmpty = script.front(), script.pop_front();
+  return whenEmpty;
 }
 
 struct ShownDialog {  // the settings when it came up
@@ -108,8 +106,7 @@ class WindowTest : public ::testing::Test {
 
   // Makes a new window over `programFolder` (default: the fixture's own).
   void makeWindow(const QString& programFolder = {}) {
-    form = std::make_unique<Form1>(cd, prompt, programFolder.isEmpty() ? q(program.path()) : programFolder,
-                                   header);
+    form = std::make_unique<Form1>(cd, prompt, programFolder.isEmpty() ? q(program.path()) : programFolder, header);
     form->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
   }
@@ -120,10 +117,7 @@ class WindowTest : public ::testing::Test {
     pt::test::writeAllBytes(files / name, pt::serializePtFile(file));
     return q(files / name);
   }
-  void openThroughDialog(const QString& path) {
-    cd.answers.push_back(path);
-    form->cbOpen_Click();
-  }
+  void openThroughDialog(const QString& path) { cd.answers.push_back(path), form->cbOpen_Click(); }
   void clickRow(int row) {  // 0-based, a real mouse click on the list
     QTreeWidgetItem* item = form->lv->topLevelItem(row);
     ASSERT_NE(item, nullptr);
@@ -136,9 +130,8 @@ class WindowTest : public ::testing::Test {
     data.setUrls({QUrl::fromLocalFile(path)});
     const QPoint at = onto->mapTo(form.get(), onto->rect().center());
     QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(form.get(), &enter);
     QDropEvent e(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(form.get(), &e);
+    QApplication::sendEvent(form.get(), &enter), QApplication::sendEvent(form.get(), &e);
   }
   QImage shownPicture() const { return form->p1->pixmap().toImage(); }
   QString lastMessage() const { return logMessages(form->logText()).back(); }
