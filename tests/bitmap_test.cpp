@@ -73,16 +73,13 @@ TEST(SlotBitmapWriter, HeaderFieldsPaletteAndPixelData) {
   // Slot 0 high, 2 low (height 512), 1 low (height 128), 10 split.
   for (std::uint8_t slot : {0, 2, 1, 10}) {
     const Bytes out = buildSlotBitmap(f, slot, h, false);
-    const bool low = slot == 1 || slot == 2;
+    const std::uint8_t side = slot == 1 || slot == 2 ? 0x80 : 0, high = side ? 0 : 1;  // width, then -height
     ASSERT_EQ(out.size(), 66614u);
     EXPECT_EQ(at(out, 2, 4), (Bytes{0x36, 0x04, 0x01, 0x00})) << int(slot);
-    EXPECT_EQ(at(out, 18, 8), low ? (Bytes{0x80, 0, 0, 0, 0x80, 0xFF, 0xFF, 0xFF})
-                                  : (Bytes{0, 1, 0, 0, 0, 0xFF, 0xFF, 0xFF})) << int(slot);
+    EXPECT_EQ(at(out, 18, 8), (Bytes{side, high, 0, 0, side, 0xFF, 0xFF, 0xFF})) << int(slot);
     EXPECT_EQ(at(out, 34, 4), (Bytes{0x00, 0x00, 0x01, 0x00})) << int(slot);
     for (std::size_t i : {0, 1, 6, 10, 14, 26, 28, 30, 38, 46, 50}) EXPECT_EQ(out[i], h[i]) << i;
-    Bytes pixels = f.slots[slot].pixels;
-    pixels.insert(pixels.end(), f.slots[slot].extra.begin(), f.slots[slot].extra.end());
-    EXPECT_EQ(at(out, 1078, 65536), pixels) << int(slot);
+    EXPECT_EQ(at(out, 1078, 65536), fullPixelData(f.slots[slot])) << int(slot);
   }
   const Bytes normal = buildSlotBitmap(f, 4, h, false), alpha = buildSlotBitmap(f, 4, h, true);
   EXPECT_EQ(at(normal, 54, 4), (Bytes{0x44, 0x33, 0x22, 0x11}));
@@ -103,8 +100,7 @@ TEST(SlotBitmapWriter, PillowAndImageMagickReadTheSizeAndIndices) {
         "print(im.mode, im.size[0], im.size[1], im.getpixel((0,0)), im.getpixel((5,3)), "
         "im.getpixel((im.size[0]-1, im.size[1]-1)))\" " + test::quotePath(path));
     ASSERT_EQ(r.status, 0) << r.err;
-    Bytes px = f.slots[slot].pixels;
-    px.insert(px.end(), f.slots[slot].extra.begin(), f.slots[slot].extra.end());
+    const Bytes px = fullPixelData(f.slots[slot]);
     const int side = slot == 2 ? 128 : 256;
     EXPECT_EQ(r.out, "P " + std::to_string(side) + " " + std::to_string(side) + " " + std::to_string(px[0]) +
                          " " + std::to_string(px[3 * side + 5]) + " " + std::to_string(px[side * side - 1]) + "\n");

@@ -14,11 +14,9 @@ namespace pt::test {
 
 namespace fs = std::filesystem;
 
-// Memory (/dev/shm, when there is one) for tests of many saves whose flush to
-// disk would only make them slow.
+// A fresh folder, removed at the end; in memory (/dev/shm, when there is one)
+// for tests of many saves whose flush to disk would only make them slow.
 enum class Medium { Disk, Memory };
-
-// A fresh folder, removed at the end.
 class ScratchDir {
  public:
   explicit ScratchDir(Medium medium = Medium::Disk);
@@ -35,9 +33,7 @@ BmpHeader shippedBmpHeader();  // the template the build puts beside the program
 Bytes readAll(const fs::path& path);
 void writeAllBytes(const fs::path& path, const Bytes& bytes);
 
-struct Question {
-  std::string title, text;
-};
+struct Question { std::string title, text; };
 
 class ScriptedPrompt : public UserPrompt {
  public:
@@ -49,10 +45,7 @@ class ScriptedPrompt : public UserPrompt {
   void showInfo(const std::string& caption, const std::string& text) override { infos.push_back({caption, text}); }
 };
 
-struct RunResult {
-  int status;
-  std::string out, err;
-};
+struct RunResult { int status; std::string out, err; };
 RunResult runCommand(const std::string& commandLine);  // through the shell, stdin empty
 std::string shellQuote(const std::string& s);
 std::string quotePath(const fs::path& p);
