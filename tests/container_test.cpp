@@ -24,18 +24,11 @@ Bytes positionalContainer() {
   Bytes b(kFileSize);
   for (std::size_t i = 0; i < b.size(); ++i) b[i] = static_cast<std::uint8_t>((i * 31) ^ (i >> 9));
   std::copy(std::begin(kMagic), std::end(kMagic), b.begin());
-  for (std::size_t i = 0; i < kSlotCount; ++i) {
-    b[kUsedFlagsOffset + i] = i % 2;
-    b[kResFlagsOffset + i] = i % 3 ? 1 : 0;
-  }
+  for (std::size_t i = 0; i < kSlotCount; ++i) b[kUsedFlagsOffset + i] = i % 2, b[kResFlagsOffset + i] = i % 3 ? 1 : 0;
   return b;
 }
 
-PtFile parsed(const Bytes& bytes) {
-  auto r = parsePtFile(bytes);
-  if (!r) throw std::runtime_error(describe(r.error()));
-  return std::move(*r);
-}
+PtFile parsed(const Bytes& bytes) { return parsePtFile(bytes).value(); }
 
 // Start, pixel data and trailer offsets of every slot, as the format lays them out.
 struct SlotPlace {

@@ -11,12 +11,6 @@
 namespace varnholt::test {
 namespace {
 
-std::string pillow(const std::string& script) {
-  const auto run = pt::test::runCommand("/usr/bin/python3 -c " + pt::test::shellQuote(script));
-  EXPECT_EQ(run.status, 0) << run.err;
-  return run.out;
-}
-
 class PngTest : public WindowTest {
  protected:
   void SetUp() override {
@@ -38,9 +32,11 @@ class PngTest : public WindowTest {
 TEST_F(PngTest, ImportsTakeAlphaAndTellTheirNotes) {
   // An indexed PNG with tRNS, dropped on the preview: its alpha, entries past tRNS opaque.
   const std::filesystem::path made = files / "made.png", rgb = files / "rgb.png";
-  pillow("from PIL import Image\nim = Image.new('P', (256, 256), 1)\n"
-         "im.putpalette([9, 9, 9] * 256)\nim.save('" + made.string() + "', transparency=bytes([0, 85, 170]))\n"
-         "Image.new('RGB', (128, 128), (200, 30, 60)).save('" + rgb.string() + "')");
+  const auto pillow = pt::test::runCommand("/usr/bin/python3 -c " + pt::test::shellQuote(
+      "from PIL import Image\nim = Image.new('P', (256, 256), 1)\nim.putpalette([9, 9, 9] * 256)\n"
+      "im.save('" + made.string() + "', transparency=bytes([0, 85, 170]))\n"
+      "Image.new('RGB', (128, 128), (200, 30, 60)).save('" + rgb.string() + "')"));
+  ASSERT_EQ(pillow.status, 0) << pillow.err;
   clickRow(0);
   drop(q(made), form->p1);
   EXPECT_EQ(lastMessage(), "Slot 0 loaded with " + q(made));
