@@ -60,10 +60,8 @@ TEST_F(Ptool, CopyReplacesOnlyWithForce) {
   EXPECT_EQ(runPtool("copy " + s + " " + q("copy.pt")).out, "Saved : " + (dir / "copy.pt").string() + "\n");
   const Bytes other(kFileSize + 10, 0x55);
   test::writeAllBytes(dir / "copy.pt", other);
-  EXPECT_EQ(runPtool("copy " + s + " " + q("copy.pt")).status, 1);
-  EXPECT_EQ(readAll(dir / "copy.pt"), other);
-  EXPECT_EQ(runPtool("copy --force " + s + " " + q("copy.pt")).status, 0);
-  EXPECT_EQ(readAll(dir / "copy.pt"), readAll(sample));
+  EXPECT_TRUE(runPtool("copy " + s + " " + q("copy.pt")).status == 1 && readAll(dir / "copy.pt") == other);
+  EXPECT_TRUE(runPtool("copy --force " + s + " " + q("copy.pt")).status == 0 && readAll(dir / "copy.pt") == readAll(sample));
 }
 
 // The bytes are checked by the window stress run and the odd-path runs; here the lines printed.
@@ -132,19 +130,14 @@ TEST_F(Ptool, ExportAllWritesEveryUsedSlotAndAManifest) {
                        "slot09.png slot10.png slot11.png slot12.png slot13.png slot14.png slot16.png slot17.png "
                        "slot18.png slot19.png\nsample.pt 20 {'slot': 2, 'used': 1, 'width': 128, 'height': 128, "
                        "'file': 'slot02.png'} None (128, 128)\n") << check.err;
-
   // Several containers, more files than one batch of the writer holds.
   fs::create_directory(dir / "b");
   std::string many = s;
-  for (int k = 0; k < 15; ++k) {
-    fs::copy_file(sample, dir / "b" / ("c" + std::to_string(k) + ".pt"));
-    many += " " + q("b/c" + std::to_string(k) + ".pt");
-  }
+  for (int k = 0; k < 15; ++k) fs::copy_file(sample, dir / "b" / ("c" + std::to_string(k) + ".pt")), many += " " + q("b/c" + std::to_string(k) + ".pt");
   r = runPtool("export-all " + many + " -d " + q("many") + " --format tex");
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(std::distance(fs::recursive_directory_iterator(dir / "many"), {}), 16 * 19);  // folders too
   EXPECT_EQ(readAll(dir / "many/c14/slot19.tex"), buildRawTex(makeSamplePtFile().slots[19]));
-  EXPECT_TRUE(fs::exists(dir / "many/sample/manifest.json"));
 }
 
 TEST_F(Ptool, ExportAllReplacesNothingWithoutForce) {
@@ -156,8 +149,7 @@ TEST_F(Ptool, ExportAllReplacesNothingWithoutForce) {
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.err, "Nothing extracted\n" + (dir / "d/slot05.bmp").string() + ": exists (give --force to replace it)\n" +
                        (dir / "d/manifest.json").string() + ": exists (give --force to replace it)\n");
-  EXPECT_EQ(std::distance(fs::directory_iterator(dir / "d"), fs::directory_iterator()), 2);
-  EXPECT_EQ(readAll(dir / "d/slot05.bmp"), old);
+  EXPECT_TRUE(std::distance(fs::directory_iterator(dir / "d"), fs::directory_iterator()) == 2 && readAll(dir / "d/slot05.bmp") == old);
   EXPECT_EQ(runPtool("export-all " + s + " -d " + q("d") + " --format bmp --force").status, 0);
   EXPECT_EQ(readAll(dir / "d/slot05.bmp").size(), 66614u);
   // A write that fails (a file size limit) leaves no file and no temporary file behind.
@@ -196,7 +188,6 @@ TEST_F(Ptool, ImportAllRefusesEverythingWhenOneFileIsRefused) {
                        "/slot01.bmp: width 0 is neither 128 nor 256\nslot 04: " + d +
                        "/slot04.bmp: No such file or directory\n");
   EXPECT_FALSE(fs::exists(dir / "o.pt"));
-
   // Without a manifest the slotNN names count, and two files for one slot are an error.
   fs::remove(dir / "d/manifest.json");
   fs::copy_file(dir / "d/slot00.bmp", dir / "d/slot00.tex");
@@ -224,8 +215,7 @@ TEST_F(Ptool, DiffNamesEachRegionThatDiffers) {
     EXPECT_EQ(std::pair(r.status, r.out), std::pair(1, std::string(line) + "\n"));
   }
   r = runPtool("diff " + s + " " + q("missing.pt"));
-  EXPECT_EQ(r.status, 2);
-  EXPECT_NE(r.err.find("missing.pt: No such file or directory"), std::string::npos) << r.err;
+  EXPECT_TRUE(r.status == 2 && r.err.find("missing.pt: No such file or directory") != std::string::npos) << r.err;
 }
 
 TEST_F(Ptool, TwoImportsIntoOneContainerAtOnceBothLand) {
@@ -243,8 +233,7 @@ TEST_F(Ptool, TwoImportsIntoOneContainerAtOnceBothLand) {
 
 TEST_F(Ptool, ThumbnailFitsTheSizeGiven) {
   Bytes unused = makeSampleContainer();
-  std::fill(unused.begin() + 53250, unused.begin() + 53270, 0);
-  test::writeAllBytes(dir / "unused.pt", unused);
+  test::writeAllBytes(dir / "unused.pt", (std::fill_n(unused.begin() + 53250, 20, 0), unused));
   for (const auto& [container, size, expected] :
        {std::tuple{s, 256, "(255, 204) RGB"}, {s, 64, "(60, 48) RGB"}, {q("unused.pt"), 256, "(32, 32) RGB"}}) {
     ASSERT_EQ(runPtool("thumbnail " + container + " " + q("t.png") + " --size " + std::to_string(size)).status, 0);

@@ -126,7 +126,6 @@ TEST(PngImport, FilesOfOtherWritersLookAsPillowSeesThem) {
     if (std::string(c.file) == "p_4bit.png")  // entries past a 16-colour PLTE stay the slot's
       EXPECT_TRUE(std::equal(s.palette.begin() + 64, s.palette.end(), sample().slots[10].palette.begin() + 64));
   }
-
   PtSlot k = sample().slots[0];  // a file whose entries are all transparent is imported but noted
   const auto clear = importPngFile(dir / "p_clear.png", k, 0, {});
   EXPECT_TRUE(clear.ok() && clear->alphaDropped);
@@ -179,7 +178,6 @@ TEST(PngImport, QuantizingIsNoWorseThanPillowsAndKeepLeavesThePalette) {
   EXPECT_TRUE(r->quantized);
   const double ours = rms(slotRgba(s), source);
   EXPECT_LE(ours, 1.25 * std::stod(theirs) + 0.05) << "ours " << ours << ", Pillow's " << theirs;
-
   // Keep: the palette stays byte for byte; a picture made of its colours
   // maps back exactly.
   ScriptedPrompt prompt;

@@ -55,7 +55,6 @@ TEST(KillDuringSave, TargetIsAlwaysOneWholeContainerAndNothingIsLeft) {
   const fs::path target = dir / "target.pt";
   test::writeAllBytes(target, a);
   fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write);
-
   using Clock = std::chrono::steady_clock;
   const auto runToEnd = [&](const fs::path& from, bool named) {
     const auto start = Clock::now();
@@ -67,7 +66,6 @@ TEST(KillDuringSave, TargetIsAlwaysOneWholeContainerAndNothingIsLeft) {
   long long wholeCopyUs = 0;
   for (int i = 0; i < 3; ++i) wholeCopyUs = std::max<long long>(wholeCopyUs, runToEnd(dir / "a.pt", i == 1));
   ASSERT_EQ(readAll(target), a);
-
   std::mt19937 rng(20261207);
   // Up to half again a whole copy, so signals land before, during and after the write.
   std::uniform_int_distribution<long long> delayUs(0, wholeCopyUs + wholeCopyUs / 2);

@@ -39,7 +39,6 @@ class ScriptedPrompt : public UserPrompt {
  public:
   std::deque<bool> answers;  // answers to askYesNo, front first; No when empty
   std::vector<Question> questions, errors, infos;
-
   bool askYesNo(const std::string& title, const std::string& text) override;
   void showError(const std::string& caption, const std::string& text) override { errors.push_back({caption, text}); }
   void showInfo(const std::string& caption, const std::string& text) override { infos.push_back({caption, text}); }

@@ -103,7 +103,6 @@ class WindowTest : public ::testing::Test {
     makeWindow();
   }
   void TearDown() override { form.reset(); }
-
   // Makes a new window over `programFolder` (default: the fixture's own).
   void makeWindow(const QString& programFolder = {}) {
     form = std::make_unique<Form1>(cd, prompt, programFolder.isEmpty() ? q(program.path()) : programFolder, header);
@@ -135,7 +134,6 @@ class WindowTest : public ::testing::Test {
   }
   QImage shownPicture() const { return form->p1->pixmap().toImage(); }
   QString lastMessage() const { return logMessages(form->logText()).back(); }
-
   ScratchDir files{pt::test::Medium::Memory};    // containers and slot files
   ScratchDir program{pt::test::Medium::Memory};  // the program's folder, with bmp_header.bin
   ScriptedFileDialog cd;

@@ -82,15 +82,12 @@ class WindowStress : public WindowTest {
     writeAllBytes(files / "bad.bmp", Bytes(70000, 'x'));
     writeAllBytes(files / "short.tex", slotFiles[q(files / "short.tex")] = Bytes(1000, 7));
   }
-
   // --- the commands, each with what the model expects of it ---
-
   void expectLog(const QString& message) { expectedMessages.push_back(message); }
   void showSlot(int slot, bool alphaMap = false) {  // the preview and the radio buttons follow
     preview = {model[slot], alphaMap};
     radioLow = model[slot].low;
   }
-
   void clickRandomRow() {
     clickRow(selected = pick(20));
     showSlot(selected, alpha = false);
@@ -103,7 +100,6 @@ class WindowStress : public WindowTest {
     preview = {model[selected], alpha = !alpha};
   }
   void chooseResolution() { ((radioLow = pick(2) == 0) ? form->lowres : form->highres)->click(); }
-
   void setResolution() {
     form->Command3_Click();
     ModelSlot& s = model[selected];
@@ -113,7 +109,6 @@ class WindowStress : public WindowTest {
     preview = {s, false};
     expectLog("Set slot " + QString::number(selected) + " to new resolution");
   }
-
   // 0 raw, 1 bitmap, 2 the format dialog is cancelled.
   void answerFormat(int choice) {
     whenFormatDialogUp(*form, [choice](ExDialog& d) {
@@ -121,11 +116,9 @@ class WindowStress : public WindowTest {
       (choice == 2 ? d.CancelButton : d.OKButton)->click();
     });
   }
-
   QString fileFor(int format, int which) {
     return q(files / ((which == 0 ? "a" : "b") + std::string(format == 0 ? ".tex" : ".bmp")));
   }
-
   // Scripts the answer to the overwrite question if the model expects one;
   // returns whether it is asked, and the answer.
   std::pair<bool, bool> scriptOverwrite(const QString& path) {
@@ -134,7 +127,6 @@ class WindowStress : public WindowTest {
     expectedQuestions += asked;
     return {asked, yes};
   }
-
   void exportSlot() {
     const int choice = pick(6) == 0 ? 2 : pick(2);
     const bool cancelSave = pick(10) == 0, used = model[selected].used == 1;
@@ -150,7 +142,6 @@ class WindowStress : public WindowTest {
     ++extracted;
     expectLog("Slot " + n + " extracted as " + path);
   }
-
   void importSlot() {
     const int choice = pick(6) == 0 ? 2 : pick(2), source = pick(5);
     const bool cancelOpen = pick(10) == 0;
@@ -185,7 +176,6 @@ class WindowStress : public WindowTest {
     }
     showSlot(selected);
   }
-
   void openFile() { open(pick(4)); }
   void open(int which) {  // the sample, two bad files or the one saved mid-way
     if (which == 3 && !savedMid) return;
@@ -208,7 +198,6 @@ class WindowStress : public WindowTest {
     showSlot(selected = 0);
     expectLog("Opened : " + path);
   }
-
   void saveMid() {
     const QString path = q(files / "mid.pt");
     const auto [asked, yes] = scriptOverwrite(path);
@@ -223,9 +212,7 @@ class WindowStress : public WindowTest {
     expectLog("Saved : " + path);
     ASSERT_EQ(readAll(p(path)), containerBytes(model, original));
   }
-
   // --- the checks after every step ---
-
   void checkInvariants(int step) {
     SCOPED_TRACE(testing::Message() << "step " << step);
     const pt::PtFile& c = form->container();
@@ -250,7 +237,6 @@ class WindowStress : public WindowTest {
     ASSERT_TRUE(form->Command1->isEnabled() && form->cbEx->isEnabled() && form->Command2->isEnabled() &&
                 form->frmRes->isEnabled() && form->exDialog() == nullptr);
     ASSERT_EQ(std::pair(form->isWindowModified(), prompt.saveQuestions.size()), std::pair(modified, expectedSaveQuestions));
-
     const auto messages = logMessages(form->logText());
     ASSERT_EQ(messages.size(), expectedMessages.size());
     const std::size_t last = messages.size() - (expectedMessages.back() == "*" ? 2 : 1);
@@ -258,7 +244,6 @@ class WindowStress : public WindowTest {
     ASSERT_FALSE(messages.back().isEmpty());
     ASSERT_EQ(std::pair(prompt.questions.size(), prompt.errors.size()), std::pair(expectedQuestions, expectedErrors));
     ASSERT_TRUE(prompt.answers.empty());
-
     const QImage picture = shownPicture();
     const auto& [shown, alphaMap] = preview;
     const int side = shown.low ? 128 : 256;
@@ -270,9 +255,7 @@ class WindowStress : public WindowTest {
     }
     for (const auto& [path, bytes] : slotFiles) ASSERT_TRUE(readAll(p(path)) == bytes);
   }
-
   int pick(int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng); }
-
   std::mt19937 rng{20091206};
   Bytes original;
   Model model, rows, midModel;  // rows: what the list shows
@@ -288,7 +271,6 @@ TEST_F(WindowStress, ThousandsOfMixedCommandsKeepTheContainerAndTheWindowConsist
   open(0);
   checkInvariants(0);
   ASSERT_FALSE(HasFatalFailure());
-
   // Cumulative percentages of the command kinds.
   const std::pair<int, void (WindowStress::*)()> kinds[] = {
       {30, &WindowStress::clickRandomRow}, {42, &WindowStress::toggleAlpha}, {52, &WindowStress::chooseResolution},
@@ -306,7 +288,6 @@ TEST_F(WindowStress, ThousandsOfMixedCommandsKeepTheContainerAndTheWindowConsist
     ASSERT_FALSE(HasFatalFailure()) << "step " << step << " (command kind " << kind << ")";
   }
   for (int k = 0; k < 8; ++k) EXPECT_GT(counts[k], 50) << "command kind " << k;
-
   const QString final = q(files / "final.pt");
   cd.answers = {final};
   form->Command1_Click();

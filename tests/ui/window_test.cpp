@@ -37,7 +37,6 @@ TEST_F(Form1Test, StartsWithOneLogLineAndOnlyOpenSaveAndTheMenus) {
   EXPECT_EQ(form->windowTitle(), "Brennick Varnholt");
   EXPECT_TRUE(form->cbOpen->isEnabled() && form->mnuSave->isEnabled());
   EXPECT_EQ(containerCommandsEnabled(), std::vector<bool>(4, false));
-
   // Save with nothing open refuses without writing; a bad file enables nothing.
   const QString target = q(files / "early.pt");
   cd.answers = {target};
@@ -47,7 +46,6 @@ TEST_F(Form1Test, StartsWithOneLogLineAndOnlyOpenSaveAndTheMenus) {
   openThroughDialog(q(files / "bad.pt"));
   EXPECT_EQ(lastMessage(), "Open failed of " + q(files / "bad.pt"));
   EXPECT_EQ(containerCommandsEnabled(), std::vector<bool>(4, false));
-
   const QString good = writeSample("good.pt");
   openThroughDialog(good);
   EXPECT_EQ(containerCommandsEnabled(), std::vector<bool>(4, true));
@@ -58,11 +56,9 @@ TEST_F(Form1Test, StartsWithOneLogLineAndOnlyOpenSaveAndTheMenus) {
 
 TEST_F(Form1Test, AboutShowsThreeLines) {
   form->mnuAbout->trigger();
-  ASSERT_EQ(prompt.infos.size(), 1u);
-  const QStringList lines = QString::fromStdString(prompt.infos[0].title + "\r\n" + prompt.infos[0].text).split("\r\n");
-  ASSERT_EQ(lines.size(), 4);
-  EXPECT_TRUE(lines[0] == "Varnholt" && lines[1].startsWith("ui_tests by ") &&
-              lines[1].endsWith(" version 0.1.4 in december 2009")) << lines[1].toStdString();
+  const QStringList lines = QString::fromStdString(prompt.infos.at(0).title + "\r\n" + prompt.infos.at(0).text).split("\r\n");
+  EXPECT_TRUE(lines.size() == 4 && lines[0] == "Varnholt" && lines[1].startsWith("ui_tests by ") &&
+              lines[1].endsWith(" version 0.1.4 in december 2009")) << lines.join("|").toStdString();
 }
 
 // Export and import dialogs: their settings, and the folder of the container.
@@ -203,7 +199,6 @@ TEST_F(ViewTest, ZoomLevelsScaleThePictureNearestNeighbour) {
   const QImage zoomed = shownPicture();
   EXPECT_EQ(std::pair(zoomed.pixel(32, 0) & 0xFFFFFF, zoomed.pixel(35, 3) & 0xFFFFFF), std::pair(0x0000FFu, 0x0000FFu));
   EXPECT_EQ(zoomed.pixel(36, 3) & 0xFFFFFF, zoomed.pixel(36, 0) & 0xFFFFFF);
-
   form->setZoom(0);  // fit
   const QSize room = form->previewArea->viewport()->size();
   EXPECT_EQ(pictureSize().width(), std::min(room.width(), room.height()));
@@ -211,10 +206,8 @@ TEST_F(ViewTest, ZoomLevelsScaleThePictureNearestNeighbour) {
   form->setZoom(2);
   clickRow(2);
   EXPECT_EQ(pictureSize(), QSize(256, 256));
-
   // Ctrl+wheel steps through the levels.
-  ctrlWheel(120);
-  EXPECT_EQ(form->zoom(), 4);
+  EXPECT_EQ((ctrlWheel(120), form->zoom()), 4);
   ctrlWheel(-120), ctrlWheel(-120);
   EXPECT_EQ(form->zoom(), 1);
 }
