@@ -24,18 +24,11 @@ Bytes positionalContainer() {
   Bytes b(kFileSize);
   for (std::size_t i = 0; i < b.size(); ++i) b[i] = static_cast<std::uint8_t>((i * 31) ^ (i >> 9));
   std::copy(std::begin(kMagic), std::end(kMagic), b.begin());
-  for (std::size_t i = 0; i < kSlotCount; ++i) {
-    b[kUsedFlagsOffset + i] = i % 2;
-    b[kResFlagsOffset + i] = i % 3 ? 1 : 0;
-  }
+  for (std::size_t i = 0; i < kSlotCount; ++i) b[kUsedFlagsOffset + i] = i % 2, b[kResFlagsOffset + i] = i % 3 ? 1 : 0;
   return b;
 }
 
-PtFile parsed(const Bytes& bytes) {
-  auto r = parsePtFile(bytes);
-  if (!r) throw std::runtime_error(describe(r.error()));
-  return std::move(*r);
-}
+PtFile parsed(const Bytes& bytes) { return parsePtFile(bytes).value(); }
 
 // Start, pixel data and trailer offsets of every slot, as the format lays them out.
 struct SlotPlace {
@@ -55,23 +48,16 @@ TEST(ContainerRead, EveryBlockComesFromItsPlaceInTheFile) {
   const PtFile f = parsed(bytes);
   EXPECT_EQ(serializePtFile(f), bytes);
   EXPECT_EQ(f.headerBlock, slice(bytes, 0, 53248));
-  EXPECT_EQ(f.preFlagByte1, bytes[53248]);
-  EXPECT_EQ(f.preFlagByte2, bytes[53249]);
-  EXPECT_EQ(f.postFlagByte1, bytes[53290]);
-  EXPECT_EQ(f.postFlagByte2, bytes[53291]);
+  EXPECT_EQ((Bytes{f.preFlagByte1, f.preFlagByte2, f.postFlagByte1, f.postFlagByte2}),
+            (Bytes{bytes[53248], bytes[53249], bytes[53290], bytes[53291]}));
   for (std::size_t i = 0; i < kSlotCount; ++i) {
     const auto& p = kPlaces[i];
     const PtSlot& s = f.slots[i];
     EXPECT_EQ(s.palette, slice(bytes, p.start, p.start + 1024)) << "slot " << i;
     EXPECT_EQ(s.trailer, slice(bytes, p.trailer, p.trailer + 12)) << "slot " << i;
-    EXPECT_EQ(s.dataSize, 65536);
-    if (i != 10) {
-      EXPECT_EQ(s.pixels, slice(bytes, p.pixels, p.pixels + 65536)) << "slot " << i;
-      EXPECT_TRUE(s.extra.empty());
-    }
-    EXPECT_EQ(s.used, i % 2);
-    EXPECT_EQ(s.width, i % 3 ? 256 : 128);
-    EXPECT_EQ(s.height, i % 3 ? 256 : 512);
+    EXPECT_TRUE(i == 10 || (s.pixels == slice(bytes, p.pixels, p.pixels + 65536) && s.extra.empty())) << "slot " << i;
+    EXPECT_EQ(std::tuple(s.used, s.width, s.height, s.dataSize),
+              std::tuple(i % 2, i % 3 ? 256 : 128, i % 3 ? 256 : 512, 65536)) << "slot " << i;
   }
   EXPECT_EQ(f.slots[10].pixels, slice(bytes, 720036, 745472));
   EXPECT_EQ(f.gapBlock, slice(bytes, 745472, 761856));
@@ -121,31 +107,22 @@ TEST(ContainerRead, RefusalsAndTheirMessages) {
     const auto r = loadPtFile(path);
     ASSERT_FALSE(r.ok()) << path;
     EXPECT_NE(describe(r.error()).find(reason), std::string::npos) << describe(r.error());
-    if (reason == noMagic) {
-      EXPECT_TRUE(prompt.errors.empty()) << path;
-    } else {
-      ASSERT_EQ(prompt.errors.size(), 1u) << path;
-      EXPECT_EQ(prompt.errors[0].title, "Varnholt");
-      EXPECT_EQ(prompt.errors[0].text, describe(r.error()));
-    }
+    std::vector<std::string> shown, wanted = {"Varnholt", describe(r.error())};  // no box for a missing magic
+    for (const auto& e : prompt.errors) shown.insert(shown.end(), {e.title, e.text});
+    EXPECT_EQ(shown, reason == noMagic ? std::vector<std::string>() : wanted) << path;
   }
   EXPECT_EQ(serializePtFile(open), makeSampleContainer()) << "a failed read changed the open container";
   EXPECT_FALSE(std::filesystem::exists(dir / "missing.pt")) << "reading must not create the file";
   Bytes longer = positionalContainer();
   longer.insert(longer.end(), 5000, 0xEE);
   auto read = loadPtFile(file("long.pt", longer));
-  ASSERT_TRUE(read.ok());
-  EXPECT_EQ(serializePtFile(*read), positionalContainer());
+  EXPECT_TRUE(read.ok() && serializePtFile(*read) == positionalContainer());
 }
 
 TEST(ContainerWrite, AsksBeforeReplacingAndReplacesAsAWhole) {
   ScratchDir dir;
   const PtFile f = makeSamplePtFile();
   ScriptedPrompt prompt;
-  ASSERT_TRUE(writePtFile(f, dir / "new.pt", prompt));
-  EXPECT_TRUE(prompt.questions.empty());
-  EXPECT_EQ(readAll(dir / "new.pt"), makeSampleContainer());
-
   const Bytes longer(kFileSize + 4096, 0x77);
   test::writeAllBytes(dir / "old.pt", longer);
   prompt.answers = {false, true};
@@ -154,10 +131,8 @@ TEST(ContainerWrite, AsksBeforeReplacingAndReplacesAsAWhole) {
   EXPECT_EQ(readAll(dir / "old.pt"), longer);
   EXPECT_TRUE(writePtFile(f, dir / "old.pt", prompt));
   ASSERT_EQ(prompt.questions.size(), 2u);
-  EXPECT_EQ(prompt.questions[0].title, "File");
-  EXPECT_EQ(prompt.questions[0].text, "File exists. Overwrite?");
+  EXPECT_EQ(prompt.questions[0].title + ": " + prompt.questions[0].text, "File: File exists. Overwrite?");
   EXPECT_EQ(readAll(dir / "old.pt"), makeSampleContainer()) << "bytes of the longer file survived";
-  EXPECT_TRUE(prompt.errors.empty());
 }
 
 TEST(ContainerWrite, FlagsFollowUsedAndHeightAlone) {
@@ -175,15 +150,10 @@ TEST(ContainerWrite, FlagsFollowUsedAndHeightAlone) {
 TEST(ContainerWrite, IncompleteContainerIsRefusedAndNothingWritten) {
   ScratchDir dir;
   ScriptedPrompt prompt;
-  prompt.answers = {true, true};
   PtFile broken = makeSamplePtFile();
   broken.slots[10].extra.pop_back();
-  for (const PtFile& f : {PtFile{}, broken}) {
-    EXPECT_EQ(savePtFile(f, dir / "x.pt", prompt).error().kind, ErrorKind::Incomplete);
-    EXPECT_FALSE(writePtFile(f, dir / "x.pt", prompt));
-  }
-  EXPECT_TRUE(dir.entries().empty());
-  EXPECT_TRUE(prompt.questions.empty() && prompt.errors.empty());
+  EXPECT_FALSE(writePtFile(broken, dir / "x.pt", prompt));
+  EXPECT_TRUE(dir.entries().empty() && prompt.questions.empty() && prompt.errors.empty());
 }
 
 }  // namespace

@@ -13,9 +13,8 @@ for f in bin/ptool share/varnholt/bmp_header.bin share/applications/varnholt.des
   [ -f "$tmp/$f" ] || fail "$f not installed"
 done
 for n in 16 32 48 64 128 256; do
-  size=$(identify -format '%wx%h' "$tmp/share/icons/hicolor/${n}x$n/apps/varnholt.png") ||
-    fail "no ${n}x$n icon"
-  [ "$size" = "${n}x$n" ] || fail "${n}x$n icon is $size"
+  size=$(identify -format '%wx%h' "$tmp/share/icons/hicolor/${n}x$n/apps/varnholt.png") && [ "$size" = "${n}x$n" ] ||
+    fail "${n}x$n icon is '$size'"
 done
 [ -e "$tmp/bin/bmp_header.bin" ] && fail "bmp_header.bin beside the installed ptool"
 cmp -s "$tmp/share/varnholt/bmp_header.bin" "$(dirname "$0")/../data/bmp_header.bin" ||

@@ -45,25 +45,21 @@ int shownError(bool ok, const ScriptedPrompt& prompt) {
 
 std::vector<WritePath> writePaths() {
   static const PtFile sample = makeSamplePtFile();
-  return {
-      {"container save", kFileSize,
-       [](const fs::path& p) {
-         ScriptedPrompt prompt;
-         prompt.answers = {true};
-         return shownError(writePtFile(sample, p, prompt), prompt);
-       }},
-      {"bitmap export", 66614,
-       [](const fs::path& p) {
-         ScriptedPrompt prompt;
-         prompt.answers = {true};
-         return shownError(exportBitmap(sample, 2, p, test::shippedBmpHeader(), prompt), prompt);
-       }},
-      {"preview", 66614,
-       [](const fs::path& p) {
-         auto written = writeSlotBitmap(sample, 0, p, test::shippedBmpHeader(), true);
-         return written ? 0 : written.error().code;
-       }},
+  const auto shown = [](auto write) {  // through a prompt that answers Yes
+    return [write](const fs::path& p) {
+      ScriptedPrompt prompt;
+      prompt.answers = {true};
+      return shownError(write(p, prompt), prompt);
+    };
   };
+  return {{"container save", kFileSize, shown([](const fs::path& p, ScriptedPrompt& pr) { return writePtFile(sample, p, pr); })},
+          {"bitmap export", 66614, shown([](const fs::path& p, ScriptedPrompt& pr) {
+             return exportBitmap(sample, 2, p, test::shippedBmpHeader(), pr);
+           })},
+          {"preview", 66614, [](const fs::path& p) {
+             auto written = writeSlotBitmap(sample, 0, p, test::shippedBmpHeader(), true);
+             return written ? 0 : written.error().code;
+           }}};
 }
 
 bool tempLeft(const fs::path& dir) {
@@ -73,11 +69,7 @@ bool tempLeft(const fs::path& dir) {
 }
 
 const Bytes& earlierFile() {
-  static const Bytes b = [] {
-    Bytes x(3000);
-    for (std::size_t i = 0; i < x.size(); ++i) x[i] = static_cast<std::uint8_t>(i * 5 + 1);
-    return x;
-  }();
+  static const Bytes b(3000, 0x5D);
   return b;
 }
 
@@ -102,10 +94,8 @@ TEST(FaultInjection, FileSizeLimitsAtTheStartAndPartWay) {
       ScratchDir dir;
       const fs::path target = dir / "target";
       test::writeAllBytes(target, earlierFile());
-      const int code = inChild([&] { return w.run(target); }, limit);
-      EXPECT_EQ(code, EFBIG) << w.name << " limit " << limit;
-      EXPECT_EQ(readAll(target), earlierFile()) << w.name << " limit " << limit;
-      EXPECT_FALSE(tempLeft(dir.path())) << w.name << " limit " << limit;
+      EXPECT_EQ(inChild([&] { return w.run(target); }, limit), EFBIG) << w.name << " limit " << limit;
+      EXPECT_TRUE(readAll(target) == earlierFile() && !tempLeft(dir.path())) << w.name << " limit " << limit;
     }
     // The limit set just above the size lets the same write through.
     ScratchDir dir;
@@ -119,11 +109,9 @@ TEST(FaultInjection, FolderAsTargetAndMissingFolder) {
     ScratchDir dir;
     fs::create_directory(dir / "folder");
     test::writeAllBytes(dir / "folder" / "inside", earlierFile());
-    EXPECT_EQ(w.run(dir / "folder"), EISDIR) << w.name;
-    EXPECT_EQ(readAll(dir / "folder" / "inside"), earlierFile());
-    EXPECT_EQ(w.run(dir / "missing" / "target"), ENOENT) << w.name;
-    EXPECT_FALSE(fs::exists(dir / "missing"));
-    EXPECT_FALSE(tempLeft(dir.path()) || tempLeft(dir / "folder")) << w.name;
+    EXPECT_EQ(std::pair(w.run(dir / "folder"), w.run(dir / "missing" / "target")), std::pair(EISDIR, ENOENT)) << w.name;
+    EXPECT_TRUE(readAll(dir / "folder" / "inside") == earlierFile() && !fs::exists(dir / "missing") &&
+                !tempLeft(dir.path()) && !tempLeft(dir / "folder")) << w.name;
   }
 }
 
@@ -135,14 +123,10 @@ class TmpfsMount {
     mounted_ = ::mount("tmpfs", at.c_str(), "tmpfs", 0, options.c_str()) == 0;
     if (!mounted_) why_ = std::generic_category().message(errno);
   }
-  ~TmpfsMount() {
-    if (mounted_) ::umount2(at_.c_str(), MNT_DETACH);
-  }
+  ~TmpfsMount() { if (mounted_) ::umount2(at_.c_str(), MNT_DETACH); }
   bool mounted() const { return mounted_; }
   const std::string& why() const { return why_; }
-  bool remountReadOnly() {
-    return ::mount("tmpfs", at_.c_str(), "tmpfs", MS_REMOUNT | MS_RDONLY, nullptr) == 0;
-  }
+  bool remountReadOnly() { return ::mount("tmpfs", at_.c_str(), "tmpfs", MS_REMOUNT | MS_RDONLY, nullptr) == 0; }
 
  private:
   fs::path at_;
@@ -170,10 +154,8 @@ TEST(FaultInjection, FullAndReadOnlyFileSystems) {
       EXPECT_EQ(w.run(target), ENOSPC) << w.name << " room " << room;
     }
     ASSERT_TRUE(fsmount.remountReadOnly());
-    EXPECT_EQ(w.run(target), EROFS) << w.name;
-    EXPECT_EQ(w.run(dir / "small" / "new"), EROFS) << w.name;
-    EXPECT_EQ(readAll(target), earlierFile()) << w.name;
-    EXPECT_FALSE(tempLeft(dir / "small")) << w.name;
+    EXPECT_EQ(std::pair(w.run(target), w.run(dir / "small" / "new")), std::pair(EROFS, EROFS)) << w.name;
+    EXPECT_TRUE(readAll(target) == earlierFile() && !tempLeft(dir / "small")) << w.name;
   }
 }
 
@@ -191,11 +173,9 @@ TEST(FaultInjection, FolderWithoutWritePermissionForAnOrdinaryUser) {
   fs::permissions(dir / "locked", fs::perms::owner_all | fs::perms::others_read | fs::perms::others_exec);
   const auto r = test::runCommand("setpriv --reuid=65534 --regid=65534 --clear-groups " +
                                   test::shellQuote(VARNHOLT_PTOOL) + " copy --force " + quotePath(in) + " " + quotePath(target));
-  EXPECT_EQ(r.status, 1) << r.err;
-  EXPECT_NE(r.err.find(std::generic_category().message(EACCES)), std::string::npos) << r.err;
-  EXPECT_NE(r.err.find("Save not completed of " + target.string()), std::string::npos);
-  EXPECT_EQ(readAll(target), earlierFile());
-  EXPECT_FALSE(tempLeft(dir / "locked"));
+  EXPECT_TRUE(r.err.find(std::generic_category().message(EACCES)) != std::string::npos &&
+              r.err.find("Save not completed of " + target.string()) != std::string::npos) << r.err;
+  EXPECT_TRUE(r.status == 1 && readAll(target) == earlierFile() && !tempLeft(dir / "locked"));
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
 #include "tests/support/test_support.h"
 
-#include <sys/statvfs.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -8,39 +7,19 @@
 #include <fstream>
 #include <iterator>
 #include <random>
-#include <sstream>
 #include <stdexcept>
 
 namespace pt::test {
 
-namespace {
-
-fs::path scratchBase(Medium medium) {
-  if (medium == Medium::Memory) {
-    constexpr unsigned long long kRoomNeeded = 256ull << 20;
-    struct statvfs vfs {};
-    const fs::path shm = "/dev/shm";
-    if (::access(shm.c_str(), W_OK | X_OK) == 0 && ::statvfs(shm.c_str(), &vfs) == 0 &&
-        static_cast<unsigned long long>(vfs.f_bavail) * vfs.f_frsize >= kRoomNeeded)
-      return shm;
-  }
-  return fs::temp_directory_path();
-}
-
-}  // namespace
-
 ScratchDir::ScratchDir(Medium medium) {
+  const bool shm = medium == Medium::Memory && ::access("/dev/shm", W_OK | X_OK) == 0;
+  const fs::path base = shm ? fs::path("/dev/shm") : fs::temp_directory_path();
   std::random_device rd;
-  const fs::path base = scratchBase(medium);
-  for (int i = 0; i < 100; ++i) {
-    fs::path p = base /
-                 ("varnholt-test-" + std::to_string(::getpid()) + "-" + std::to_string(rd()));
-    if (fs::create_directory(p)) {
-      path_ = p;
-      return;
-    }
+  for (int i = 0; i < 100 && path_.empty(); ++i) {
+    const fs::path p = base / ("varnholt-test-" + std::to_string(::getpid()) + "-" + std::to_string(rd()));
+    if (fs::create_directory(p)) path_ = p;
   }
-  throw std::runtime_error("cannot create a scratch folder");
+  if (path_.empty()) throw std::runtime_error("cannot create a scratch folder");
 }
 
 ScratchDir::~ScratchDir() {
@@ -80,12 +59,6 @@ bool ScriptedPrompt::askYesNo(const std::string& title, const std::string& text)
   answers.pop_front();
   return a;
 }
-void ScriptedPrompt::showError(const std::string& caption, const std::string& text) {
-  errors.push_back({caption, text});
-}
-void ScriptedPrompt::showInfo(const std::string& caption, const std::string& text) {
-  infos.push_back({caption, text});
-}
 
 std::string shellQuote(const std::string& s) {
   std::string out = "'";
@@ -100,19 +73,9 @@ RunResult runPtool(const std::string& args) { return runCommand(shellQuote(VARNH
 RunResult runCommand(const std::string& commandLine) {
   ScratchDir dir;
   const fs::path out = dir / "out", err = dir / "err";
-  const std::string full =
-      commandLine + " >" + shellQuote(out.string()) + " 2>" + shellQuote(err.string()) + " </dev/null";
-  const int raw = std::system(full.c_str());
-  RunResult r{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, {}, {}};
-  auto slurp = [](const fs::path& p) {
-    std::ifstream in(p);
-    std::stringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-  };
-  r.out = slurp(out);
-  r.err = slurp(err);
-  return r;
+  const int raw = std::system((commandLine + " >" + quotePath(out) + " 2>" + quotePath(err) + " </dev/null").c_str());
+  const auto text = [](const fs::path& p) { const Bytes b = readAll(p); return std::string(b.begin(), b.end()); };
+  return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, text(out), text(err)};
 }
 
 }  // namespace pt::test

@@ -30,15 +30,13 @@ using pt::test::ScriptedPrompt;
 
 template <class T>
 T takeFront(std::deque<T>& script, T whenEmpty) {
-  if (script.empty()) return whenEmpty;
-  T front = script.front();
-  script.pop_front();
-  return front;
+  if (!script.empty()) whenEmpty = script.front(), script.pop_front();
+  return whenEmpty;
 }
 
-struct ShownDialog {
+struct ShownDialog {  // the settings when it came up
   bool save = false;
-  QString title, filter, defaultExt, fileName, directory;  // the settings when it came up
+  QString title, filter, defaultExt, directory;
 };
 
 class ScriptedFileDialog final : public FileDialog {
@@ -47,38 +45,27 @@ class ScriptedFileDialog final : public FileDialog {
   std::vector<ShownDialog> shown;
 
  protected:
-  QString runOpen() override { return answer(false); }
-  QString runSave() override { return answer(true); }
-  QString runFolder(const QString& title) override {
-    shown.push_back({false, title, "folder", {}, {}, directory()});
-    return takeFront(answers, QString());
-  }
+  QString runOpen() override { return answer({false, title(), filter(), defaultExt(), directory()}); }
+  QString runSave() override { return answer({true, title(), filter(), defaultExt(), directory()}); }
+  QString runFolder(const QString& title) override { return answer({false, title, "folder", {}, directory()}); }
 
  private:
-  QString answer(bool save) {
-    shown.push_back({save, title(), filter(), defaultExt(), fileName(), directory()});
+  QString answer(const ShownDialog& dialog) {
+    shown.push_back(dialog);
     return takeFront(answers, QString());
   }
 };
 
-// The fixture's ScriptedPrompt plus scripted answers to the unsaved-changes
-// question (Cancel when the script is empty).
-class WindowPrompt final : public pt::UserPrompt {
+// Scripted answers also to the unsaved-changes question (Cancel when the
+// script is empty).
+class WindowPrompt final : public ScriptedPrompt {
  public:
-  explicit WindowPrompt(ScriptedPrompt& inner) : inner_(inner) {}
   std::deque<pt::SaveChoice> saveChoices;
   std::vector<std::string> saveQuestions;
-
-  bool askYesNo(const std::string& t, const std::string& s) override { return inner_.askYesNo(t, s); }
-  void showError(const std::string& c, const std::string& s) override { inner_.showError(c, s); }
-  void showInfo(const std::string& c, const std::string& s) override { inner_.showInfo(c, s); }
   pt::SaveChoice askSaveChanges(const std::string& fileName) override {
     saveQuestions.push_back(fileName);
     return takeFront(saveChoices, pt::SaveChoice::Cancel);
   }
-
- private:
-  ScriptedPrompt& inner_;
 };
 
 inline QString q(const std::filesystem::path& path) { return fromPath(path); }
@@ -107,18 +94,18 @@ inline void whenFormatDialogUp(Form1& form, std::function<void(ExDialog&)> actio
   });
 }
 
+// Starts with a window over the fixture's program folder.
 class WindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
     std::filesystem::copy_file(VARNHOLT_BMP_HEADER, program / pt::kBmpHeaderFileName);
     header = pt::test::shippedBmpHeader();
+    makeWindow();
   }
   void TearDown() override { form.reset(); }
-
-  // Makes a window over `programFolder` (default: the fixture's own).
+  // Makes a new window over `programFolder` (default: the fixture's own).
   void makeWindow(const QString& programFolder = {}) {
-    form = std::make_unique<Form1>(cd, windowPrompt, programFolder.isEmpty() ? q(program.path()) : programFolder,
-                                   header);
+    form = std::make_unique<Form1>(cd, prompt, programFolder.isEmpty() ? q(program.path()) : programFolder, header);
     form->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
   }
@@ -129,10 +116,7 @@ class WindowTest : public ::testing::Test {
     pt::test::writeAllBytes(files / name, pt::serializePtFile(file));
     return q(files / name);
   }
-  void openThroughDialog(const QString& path) {
-    cd.answers.push_back(path);
-    form->cbOpen_Click();
-  }
+  void openThroughDialog(const QString& path) { cd.answers.push_back(path), form->cbOpen_Click(); }
   void clickRow(int row) {  // 0-based, a real mouse click on the list
     QTreeWidgetItem* item = form->lv->topLevelItem(row);
     ASSERT_NE(item, nullptr);
@@ -145,18 +129,15 @@ class WindowTest : public ::testing::Test {
     data.setUrls({QUrl::fromLocalFile(path)});
     const QPoint at = onto->mapTo(form.get(), onto->rect().center());
     QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(form.get(), &enter);
     QDropEvent e(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(form.get(), &e);
+    QApplication::sendEvent(form.get(), &enter), QApplication::sendEvent(form.get(), &e);
   }
   QImage shownPicture() const { return form->p1->pixmap().toImage(); }
   QString lastMessage() const { return logMessages(form->logText()).back(); }
-
   ScratchDir files{pt::test::Medium::Memory};    // containers and slot files
   ScratchDir program{pt::test::Medium::Memory};  // the program's folder, with bmp_header.bin
   ScriptedFileDialog cd;
-  ScriptedPrompt prompt;
-  WindowPrompt windowPrompt{prompt};
+  WindowPrompt prompt;
   pt::BmpHeader header{};
   std::unique_ptr<Form1> form;
 };

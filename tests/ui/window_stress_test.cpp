@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <QGroupBox>
-#include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
 #include <array>
@@ -13,7 +12,6 @@
 
 #include "sample/sample_container.h"
 #include "tests/ui/ui_test_support.h"
-#include "ui/slot_list.h"
 
 namespace varnholt::test {
 namespace {
@@ -22,34 +20,31 @@ using pt::Bytes;
 using pt::test::readAll;
 using pt::test::writeAllBytes;
 
-// Facts of the container layout.
 constexpr std::size_t kContainerSize = 1409024, kUsedFlagsAt = 53250, kResFlagsAt = 53270;
-constexpr std::size_t kPaletteBytes = 1024, kPixelBytes = 65536;
+constexpr std::size_t kPaletteBytes = 1024, kRawBytes = 1024 + 65536;
 
 struct ModelSlot {
   int used = 0;
-  Bytes palette;  // alpha, red, green, blue
-  Bytes pixels;   // all 65536
+  Bytes data;  // palette (alpha, red, green, blue) then all 65536 pixel bytes
   bool low = false;
   bool height128 = false;  // low as a bitmap import leaves it, not as read
+  std::uint8_t colour(std::size_t pixel, int k) const { return data[4u * data[kPaletteBytes + pixel] + k]; }
 };
 using Model = std::array<ModelSlot, 20>;
 
-// Where the slot's palette and pixel data lie in the file: (file offset,
-// offset in palette + pixels, length). Slot 10's pixels jump a 16384-byte gap.
+// Where the slot's data lie in the file: (file offset, offset in data,
+// length). Slot 10's pixels jump a 16384-byte gap.
 std::vector<std::array<std::size_t, 3>> slotBlocks(int i) {
   const std::size_t at = i <= 10 ? 53292 + i * 66572u : 801968 + (i - 11) * 66572u;
-  if (i != 10) return {{at, 0, kPaletteBytes + kPixelBytes}};
+  if (i != 10) return {{at, 0, kRawBytes}};
   return {{at, 0, kPaletteBytes + 25436}, {at + kPaletteBytes + 25436 + 16384, kPaletteBytes + 25436, 40100}};
 }
 
 Model parseModel(const Bytes& file) {
   Model m;
   for (int i = 0; i < 20; ++i) {
-    Bytes both(kPaletteBytes + kPixelBytes);
-    for (const auto& [from, to, n] : slotBlocks(i)) std::copy_n(file.begin() + from, n, both.begin() + to);
-    m[i] = {file[kUsedFlagsAt + i] != 0 ? 1 : 0, Bytes(both.begin(), both.begin() + kPaletteBytes),
-            Bytes(both.begin() + kPaletteBytes, both.end()), file[kResFlagsAt + i] == 0};
+    m[i] = {file[kUsedFlagsAt + i] != 0 ? 1 : 0, Bytes(kRawBytes), file[kResFlagsAt + i] == 0};
+    for (const auto& [from, to, n] : slotBlocks(i)) std::copy_n(file.begin() + from, n, m[i].data.begin() + to);
   }
   return m;
 }
@@ -60,93 +55,60 @@ Bytes containerBytes(const Model& m, Bytes base) {
   for (int i = 0; i < 20; ++i) {
     base[kUsedFlagsAt + i] = m[i].used == 1 ? 1 : 0;
     base[kResFlagsAt + i] = m[i].low ? 0 : 1;
-    Bytes both = m[i].palette;
-    both.insert(both.end(), m[i].pixels.begin(), m[i].pixels.end());
-    for (const auto& [to, from, n] : slotBlocks(i)) std::copy_n(both.begin() + from, n, base.begin() + to);
+    for (const auto& [to, from, n] : slotBlocks(i)) std::copy_n(m[i].data.begin() + from, n, base.begin() + to);
   }
   return base;
 }
 
-void putLe32(Bytes& b, std::size_t at, std::uint32_t v) {
-  for (int k = 0; k < 4; ++k) b[at + k] = static_cast<std::uint8_t>(v >> (8 * k));
-}
-
-Bytes bitmapBytes(const ModelSlot& s, const Bytes& headerTemplate) {
-  Bytes b = headerTemplate;
-  putLe32(b, 2, 66614);
-  putLe32(b, 18, s.low ? 128 : 256);
-  putLe32(b, 22, static_cast<std::uint32_t>(s.low ? -128 : -256));
-  putLe32(b, 34, 65536);
+Bytes bitmapBytes(const ModelSlot& s, Bytes b) {  // b: the header template
+  const auto put = [&b](std::size_t at, std::uint32_t v) {
+    for (int k = 0; k < 4; ++k) b[at + k] = static_cast<std::uint8_t>(v >> (8 * k));
+  };
+  put(2, 66614), put(18, s.low ? 128 : 256), put(22, static_cast<std::uint32_t>(s.low ? -128 : -256)), put(34, 65536);
   for (int n = 0; n < 256; ++n)
-    for (int k = 3; k >= 0; --k) b.push_back(s.palette[4 * n + k]);
-  b.insert(b.end(), s.pixels.begin(), s.pixels.end());
-  return b;
-}
-
-Bytes rawBytes(const ModelSlot& s) {
-  Bytes b = s.palette;
-  b.insert(b.end(), s.pixels.begin(), s.pixels.end());
+    for (int k = 3; k >= 0; --k) b.push_back(s.data[4 * n + k]);
+  b.insert(b.end(), s.data.begin() + kPaletteBytes, s.data.end());
   return b;
 }
 
 class WindowStress : public WindowTest {
- protected:
+ public:
   void SetUp() override {
     WindowTest::SetUp();
-    makeWindow();
-    headerTemplate = Bytes(header.begin(), header.end());
     original = pt::makeSampleContainer();
-    samplePath = q(files / "sample.pt");
-    writeAllBytes(p(samplePath), original);
+    writeAllBytes(files / "sample.pt", original);
     writeAllBytes(files / "bad.pt", Bytes(kContainerSize, 'Z'));
     writeAllBytes(files / "short.pt", Bytes(original.begin(), original.begin() + 5000));
     writeAllBytes(files / "bad.bmp", Bytes(70000, 'x'));
-    writeAllBytes(files / "short.tex", Bytes(1000, 7));
-    slotFiles[q(files / "short.tex")] = Bytes(1000, 7);
+    writeAllBytes(files / "short.tex", slotFiles[q(files / "short.tex")] = Bytes(1000, 7));
   }
-
   // --- the commands, each with what the model expects of it ---
-
   void expectLog(const QString& message) { expectedMessages.push_back(message); }
-
-  void previewOf(int slot, bool alpha) { preview = {model[slot], alpha}; }
-  void radioOf(int slot) { radioLow = model[slot].low; }
-
-  void clickRandomRow() {
-    const int row = pick(20);
-    clickRow(row);
-    selected = row;
-    alpha = false;
-    previewOf(row, false);
-    radioOf(row);
-    expectLog("Preview of slot " + QString::number(row) + " created.");
+  void showSlot(int slot, bool alphaMap = false) {  // the preview and the radio buttons follow
+    preview = {model[slot], alphaMap};
+    radioLow = model[slot].low;
   }
-
+  void clickRandomRow() {
+    clickRow(selected = pick(20));
+    showSlot(selected, alpha = false);
+    expectLog("Preview of slot " + QString::number(selected) + " created.");
+  }
   void toggleAlpha() {
     form->Command4_Click();
-    expectLog(alpha ? "Creating preview of slot " + QString::number(selected)
-                    : "Creating alpha (transparency) indication in grey scale of slot " +
-                          QString::number(selected));
-    alpha = !alpha;
-    previewOf(selected, alpha);
+    expectLog((alpha ? "Creating preview of slot " : "Creating alpha (transparency) indication in grey scale of slot ") +
+              QString::number(selected));
+    preview = {model[selected], alpha = !alpha};
   }
-
-  void chooseResolution() {
-    const bool low = pick(2) == 0;
-    (low ? form->lowres : form->highres)->click();
-    radioLow = low;
-  }
-
+  void chooseResolution() { ((radioLow = pick(2) == 0) ? form->lowres : form->highres)->click(); }
   void setResolution() {
     form->Command3_Click();
     ModelSlot& s = model[selected];
     modified = modified || s.low != radioLow || (radioLow && s.height128);
     s.low = radioLow;
     s.height128 = false;
-    previewOf(selected, false);
+    preview = {s, false};
     expectLog("Set slot " + QString::number(selected) + " to new resolution");
   }
-
   // 0 raw, 1 bitmap, 2 the format dialog is cancelled.
   void answerFormat(int choice) {
     whenFormatDialogUp(*form, [choice](ExDialog& d) {
@@ -154,129 +116,94 @@ class WindowStress : public WindowTest {
       (choice == 2 ? d.CancelButton : d.OKButton)->click();
     });
   }
-
   QString fileFor(int format, int which) {
     return q(files / ((which == 0 ? "a" : "b") + std::string(format == 0 ? ".tex" : ".bmp")));
   }
-
-  // Answers the overwrite question if the model expects one.
-  void scriptOverwrite(const QString& path, bool& asked, bool& yes) {
-    asked = slotFiles.count(path) > 0 || std::filesystem::exists(p(path));
-    yes = pick(4) != 0;
+  // Scripts the answer to the overwrite question if the model expects one;
+  // returns whether it is asked, and the answer.
+  std::pair<bool, bool> scriptOverwrite(const QString& path) {
+    const bool asked = slotFiles.count(path) > 0 || std::filesystem::exists(p(path)), yes = pick(4) != 0;
     if (asked) prompt.answers.push_back(yes);
+    expectedQuestions += asked;
+    return {asked, yes};
   }
-
   void exportSlot() {
     const int choice = pick(6) == 0 ? 2 : pick(2);
-    const bool cancelSave = pick(10) == 0;
-    const QString path = fileFor(choice, pick(2));
+    const bool cancelSave = pick(10) == 0, used = model[selected].used == 1;
+    const QString path = fileFor(choice, pick(2)), n = QString::number(selected);
     answerFormat(choice);
     cd.answers = {cancelSave ? QString() : path};
-    bool asked = false, yes = false;
-    const bool used = model[selected].used == 1;
-    if (choice != 2 && !cancelSave && used) scriptOverwrite(path, asked, yes);
+    const auto [asked, yes] = choice != 2 && !cancelSave && used ? scriptOverwrite(path) : std::pair(false, false);
     form->cbEx_Click();
-    expectedQuestions += asked ? 1 : 0;
     if (choice == 2 || cancelSave) return;
-    const QString n = QString::number(selected);
-    if (!used || (asked && !yes)) {
-      expectLog("Slot " + n + " not extracted");
-      return;
-    }
-    slotFiles[path] = choice == 0 ? rawBytes(model[selected]) : bitmapBytes(model[selected], headerTemplate);
-    if (choice == 1) radioOf(selected);
+    if (!used || (asked && !yes)) return expectLog("Slot " + n + " not extracted");
+    slotFiles[path] = choice == 0 ? model[selected].data : bitmapBytes(model[selected], Bytes(header.begin(), header.end()));
+    if (choice == 1) radioLow = model[selected].low;
     ++extracted;
     expectLog("Slot " + n + " extracted as " + path);
   }
-
   void importSlot() {
-    const int choice = pick(6) == 0 ? 2 : pick(2);
+    const int choice = pick(6) == 0 ? 2 : pick(2), source = pick(5);
     const bool cancelOpen = pick(10) == 0;
-    const int source = pick(5);
     const QString path = source == 4 ? q(files / (choice == 0 ? "short.tex" : "bad.bmp")) : fileFor(choice, source % 2);
     answerFormat(choice);
     cd.answers = {cancelOpen ? QString() : path};
     form->Command2_Click();
     if (choice == 2) return;  // nothing happened, nothing refreshed
     const QString n = QString::number(selected);
-    if (!cancelOpen) {
-      const auto known = slotFiles.find(path);
-      if (known == slotFiles.end()) {
-        expectLog("Slot " + n + " not loaded with new file");
-        expectLog("*");  // its reason, in the file routine's words
+    const auto known = slotFiles.find(path);
+    if (cancelOpen) {  // only the preview is redrawn
+    } else if (known == slotFiles.end()) {
+      expectLog("Slot " + n + " not loaded with new file");
+      expectLog("*");  // its reason, in the file routine's words
+    } else {
+      const Bytes& f = known->second;
+      ModelSlot& s = model[selected];
+      if (choice == 0) {  // a raw file fills the slot as far as it reaches
+        std::copy_n(f.begin(), std::min(f.size(), kRawBytes), s.data.begin());
+        s.used = 1;
       } else {
-        const Bytes& f = known->second;
-        ModelSlot& s = model[selected];
-        if (choice == 0) {
-          // A raw file fills palette and pixels as far as it reaches.
-          Bytes all = s.palette;
-          all.insert(all.end(), s.pixels.begin(), s.pixels.end());
-          std::copy(f.begin(), f.begin() + static_cast<std::ptrdiff_t>(std::min(f.size(), all.size())), all.begin());
-          s.palette.assign(all.begin(), all.begin() + kPaletteBytes);
-          s.pixels.assign(all.begin() + kPaletteBytes, all.end());
-          s.used = 1;
-        } else {
-          for (int e = 0; e < 256; ++e)
-            for (int k = 0; k < 4; ++k) s.palette[4 * e + k] = f[54 + 4 * e + 3 - k];
-          s.pixels.assign(f.begin() + 1078, f.begin() + 1078 + kPixelBytes);
-          s.low = f[22] == 0x80;  // height -128 rather than -256
-          s.height128 = s.low;
-        }
-        modified = true;
-        ++loaded;
-        expectLog("Slot " + n + " loaded with " + path);
-        if (choice == 0 && f.size() < kPaletteBytes + kPixelBytes)
-          expectLog("Note: " + QString::number(f.size()) + " of the 66560 bytes of a raw texture came "
-                    "from the file; the rest of the slot kept its bytes.");
+        for (int k = 0; k < 1024; ++k) s.data[k] = f[54 + (k & ~3) + 3 - (k & 3)];
+        std::copy_n(f.begin() + 1078, 65536, s.data.begin() + kPaletteBytes);
+        s.low = s.height128 = f[22] == 0x80;  // height -128 rather than -256
       }
+      modified = true;
+      ++loaded;
+      expectLog("Slot " + n + " loaded with " + path);
+      if (choice == 0 && f.size() < kRawBytes)
+        expectLog("Note: " + QString::number(f.size()) + " of the 66560 bytes of a raw texture came "
+                  "from the file; the rest of the slot kept its bytes.");
     }
-    previewOf(selected, false);
-    radioOf(selected);
+    showSlot(selected);
   }
-
-  void openFile() {
-    const int which = pick(4);
+  void openFile() { open(pick(4)); }
+  void open(int which) {  // the sample, two bad files or the one saved mid-way
     if (which == 3 && !savedMid) return;
-    const QString path = which == 0   ? samplePath
-                         : which == 1 ? q(files / "bad.pt")
-                         : which == 2 ? q(files / "short.pt")
-                                      : q(files / "mid.pt");
+    const char* names[] = {"sample.pt", "bad.pt", "short.pt", "mid.pt"};
+    const QString path = q(files / names[which]);
     cd.answers = {path};
     const bool keep = modified && pick(4) == 0;
     if (modified) {
       ++expectedSaveQuestions;
-      windowPrompt.saveChoices = {keep ? pt::SaveChoice::Cancel : pt::SaveChoice::Discard};
+      prompt.saveChoices = {keep ? pt::SaveChoice::Cancel : pt::SaveChoice::Discard};
     }
     form->cbOpen_Click();
-    if (keep) {
-      cd.answers.clear();
-      return;
-    }
+    if (keep) return cd.answers.clear();
     if (which == 1 || which == 2) {
-      expectedErrors += which == 2 ? 1 : 0;
-      expectLog("Open failed of " + path);
-      return;
+      expectedErrors += which == 2;
+      return expectLog("Open failed of " + path);
     }
-    model = which == 0 ? parseModel(original) : midModel;
-    rows = model;
+    rows = model = which == 0 ? parseModel(original) : midModel;
     modified = false;
-    selected = 0;
-    previewOf(0, false);
-    radioOf(0);
+    showSlot(selected = 0);
     expectLog("Opened : " + path);
   }
-
   void saveMid() {
     const QString path = q(files / "mid.pt");
-    bool asked = false, yes = true;
-    scriptOverwrite(path, asked, yes);
+    const auto [asked, yes] = scriptOverwrite(path);
     cd.answers = {path};
     form->Command1_Click();
-    expectedQuestions += asked ? 1 : 0;
-    if (asked && !yes) {
-      expectLog("Save not completed of " + path);
-      return;
-    }
+    if (asked && !yes) return expectLog("Save not completed of " + path);
     midModel = model;
     for (ModelSlot& s : midModel) s.height128 = false;  // read back as 512
     savedMid = true;
@@ -285,9 +212,7 @@ class WindowStress : public WindowTest {
     expectLog("Saved : " + path);
     ASSERT_EQ(readAll(p(path)), containerBytes(model, original));
   }
-
   // --- the checks after every step ---
-
   void checkInvariants(int step) {
     SCOPED_TRACE(testing::Message() << "step " << step);
     const pt::PtFile& c = form->container();
@@ -297,7 +222,9 @@ class WindowStress : public WindowTest {
       const ModelSlot& m = model[i];
       ASSERT_EQ(std::tuple(int{s.used}, pt::isLowRes(s.height), int{s.width}), std::tuple(m.used, m.low, m.low ? 128 : 256))
           << "slot " << i;
-      ASSERT_TRUE(s.palette == m.palette && pt::fullPixelData(s) == m.pixels) << "slot " << i;
+      Bytes data = s.palette;
+      for (const Bytes* b : {&s.pixels, &s.extra}) data.insert(data.end(), b->begin(), b->end());
+      ASSERT_TRUE(data == m.data) << "slot " << i;
       const QTreeWidgetItem* row = form->lv->topLevelItem(i);
       const QString side = rows[i].low ? "128" : "256";
       ASSERT_EQ(QStringList({row->text(1), row->text(2), row->text(3)}),
@@ -305,15 +232,11 @@ class WindowStress : public WindowTest {
     }
     ASSERT_EQ(std::tuple(form->lv->topLevelItemCount(), form->lv->columnCount(), form->lv->selectedPosition()),
               std::tuple(20, 4, selected + 1));
-    ASSERT_EQ(form->isAlphaShown(), alpha);
-    ASSERT_EQ(form->Command4->text(), alpha ? "View normal" : "View alpha");
+    ASSERT_EQ(std::pair(form->isAlphaShown(), form->Command4->text()), std::pair(alpha, QString(alpha ? "View normal" : "View alpha")));
     ASSERT_EQ(std::pair(form->lowres->isChecked(), form->highres->isChecked()), std::pair(radioLow, !radioLow));
-    for (QWidget* w : std::initializer_list<QWidget*>{form->Command1, form->cbEx, form->Command2, form->frmRes})
-      ASSERT_TRUE(w->isEnabled());
-    ASSERT_EQ(form->exDialog(), nullptr);
-    ASSERT_EQ(form->isWindowModified(), modified);
-    ASSERT_EQ(windowPrompt.saveQuestions.size(), expectedSaveQuestions);
-
+    ASSERT_TRUE(form->Command1->isEnabled() && form->cbEx->isEnabled() && form->Command2->isEnabled() &&
+                form->frmRes->isEnabled() && form->exDialog() == nullptr);
+    ASSERT_EQ(std::pair(form->isWindowModified(), prompt.saveQuestions.size()), std::pair(modified, expectedSaveQuestions));
     const auto messages = logMessages(form->logText());
     ASSERT_EQ(messages.size(), expectedMessages.size());
     const std::size_t last = messages.size() - (expectedMessages.back() == "*" ? 2 : 1);
@@ -321,76 +244,59 @@ class WindowStress : public WindowTest {
     ASSERT_FALSE(messages.back().isEmpty());
     ASSERT_EQ(std::pair(prompt.questions.size(), prompt.errors.size()), std::pair(expectedQuestions, expectedErrors));
     ASSERT_TRUE(prompt.answers.empty());
-
     const QImage picture = shownPicture();
     const auto& [shown, alphaMap] = preview;
     const int side = shown.low ? 128 : 256;
     ASSERT_EQ(picture.size(), QSize(side, side));
-    for (int k = 0; k < 12; ++k) {
+    for (int n = 0; n < 12; ++n) {
       const int x = pick(side), y = pick(side);
-      const std::uint8_t* e = &shown.palette[4u * shown.pixels[static_cast<std::size_t>(y) * side + x]];
-      const QRgb want = alphaMap ? qRgb(e[0], e[0], e[0]) : qRgb(e[1], e[2], e[3]);
-      ASSERT_EQ(picture.pixel(x, y) & 0xFFFFFF, want & 0xFFFFFF) << "pixel " << x << "," << y;
+      const auto c = [&, at = static_cast<std::size_t>(y) * side + x](int k) { return shown.colour(at, alphaMap ? 0 : k); };
+      ASSERT_EQ(picture.pixel(x, y) & 0xFFFFFF, qRgb(c(1), c(2), c(3)) & 0xFFFFFF) << "pixel " << x << "," << y;
     }
     for (const auto& [path, bytes] : slotFiles) ASSERT_TRUE(readAll(p(path)) == bytes);
   }
-
   int pick(int n) { return std::uniform_int_distribution<int>(0, n - 1)(rng); }
-
   std::mt19937 rng{20091206};
-  Bytes headerTemplate, original;
-  QString samplePath;
+  Bytes original;
   Model model, rows, midModel;  // rows: what the list shows
   bool savedMid = false, modified = false, alpha = false, radioLow = false;
-  int selected = 0;
+  int selected = 0, loaded = 0, extracted = 0, saves = 0;
   std::pair<ModelSlot, bool> preview;  // the slot shown, as its alpha map or not
   std::vector<QString> expectedMessages{"Loading bitmap header"};
   std::size_t expectedQuestions = 0, expectedErrors = 0, expectedSaveQuestions = 0;
   std::map<QString, Bytes> slotFiles;  // what each exported file must hold
-  int loaded = 0, extracted = 0, saves = 0;
 };
 
 TEST_F(WindowStress, ThousandsOfMixedCommandsKeepTheContainerAndTheWindowConsistent) {
-  cd.answers = {samplePath};
-  form->cbOpen_Click();
-  model = rows = parseModel(original);
-  previewOf(0, false);
-  radioOf(0);
-  expectLog("Opened : " + samplePath);
+  open(0);
   checkInvariants(0);
   ASSERT_FALSE(HasFatalFailure());
-
-  constexpr int kSteps = 3000;
-  std::array<int, 9> counts{};
-  for (int step = 1; step <= kSteps; ++step) {
+  // Cumulative percentages of the command kinds.
+  const std::pair<int, void (WindowStress::*)()> kinds[] = {
+      {30, &WindowStress::clickRandomRow}, {42, &WindowStress::toggleAlpha}, {52, &WindowStress::chooseResolution},
+      {62, &WindowStress::setResolution},  {77, &WindowStress::exportSlot},  {92, &WindowStress::importSlot},
+      {97, &WindowStress::openFile},       {100, &WindowStress::saveMid}};
+  std::array<int, 8> counts{};
+  for (int step = 1; step <= 3000; ++step) {
     const int roll = pick(100);
-    int kind;
-    if (roll < 30) kind = 0, clickRandomRow();
-    else if (roll < 42) kind = 1, toggleAlpha();
-    else if (roll < 52) kind = 2, chooseResolution();
-    else if (roll < 62) kind = 3, setResolution();
-    else if (roll < 77) kind = 4, exportSlot();
-    else if (roll < 92) kind = 5, importSlot();
-    else if (roll < 97) kind = 6, openFile();
-    else kind = 7, saveMid();
+    int kind = 0;
+    while (roll >= kinds[kind].first) ++kind;
+    (this->*kinds[kind].second)();
     ++counts[kind];
     ASSERT_FALSE(HasFatalFailure()) << "step " << step;
     checkInvariants(step);
     ASSERT_FALSE(HasFatalFailure()) << "step " << step << " (command kind " << kind << ")";
   }
   for (int k = 0; k < 8; ++k) EXPECT_GT(counts[k], 50) << "command kind " << k;
-
   const QString final = q(files / "final.pt");
   cd.answers = {final};
   form->Command1_Click();
-  EXPECT_EQ(logMessages(form->logText()).back(), "Saved : " + final);
+  EXPECT_EQ(lastMessage(), "Saved : " + final);
   const Bytes saved = readAll(p(final));
   ASSERT_EQ(saved.size(), kContainerSize);
   EXPECT_TRUE(saved == containerBytes(model, original));
   // The run went through the paths that change slots and write files.
-  EXPECT_GT(loaded, 50);
-  EXPECT_GT(extracted, 50);
-  EXPECT_GT(saves, 10);
+  EXPECT_TRUE(loaded > 50 && extracted > 50 && saves > 10) << loaded << " " << extracted << " " << saves;
 }
 
 }  // namespace

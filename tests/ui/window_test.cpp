@@ -1,16 +1,19 @@
 // The real main window: start-up, what the 3,000-step run does not reach
-// (dialog settings, Save before Open, About, closing while a command waits),
-// and faults once seen.
+// (dialog settings, Save before Open, About, closing while a command waits,
+// the preview's views, unsaved changes), and faults once seen.
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QDate>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QLocale>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
 #include <QSignalSpy>
+#include <QStatusBar>
+#include <QWheelEvent>
 
 #include "tests/ui/ui_test_support.h"
 #include "ui/startup.h"
@@ -18,12 +21,10 @@
 namespace varnholt::test {
 namespace {
 
+using pt::SaveChoice;
+
 class Form1Test : public WindowTest {
  protected:
-  void SetUp() override {
-    WindowTest::SetUp();
-    makeWindow();
-  }
   std::vector<bool> containerCommandsEnabled() const {
     return {form->Command1->isEnabled(), form->cbEx->isEnabled(), form->Command2->isEnabled(), form->frmRes->isEnabled()};
   }
@@ -31,70 +32,55 @@ class Form1Test : public WindowTest {
 
 TEST_F(Form1Test, StartsWithOneLogLineAndOnlyOpenSaveAndTheMenus) {
   const QString today = QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat);
-  EXPECT_TRUE(form->logText().startsWith(today + "-")) << form->logText().toStdString();
-  EXPECT_TRUE(form->logText().endsWith(": Loading bitmap header\r\n"));
-  EXPECT_EQ(form->logText().count("\r\n"), 1);
+  EXPECT_TRUE(form->logText().startsWith(today + "-") && form->logText().endsWith(": Loading bitmap header\r\n") &&
+              form->logText().count("\r\n") == 1) << form->logText().toStdString();
   EXPECT_EQ(form->windowTitle(), "Brennick Varnholt");
   EXPECT_TRUE(form->cbOpen->isEnabled() && form->mnuSave->isEnabled());
   EXPECT_EQ(containerCommandsEnabled(), std::vector<bool>(4, false));
-
   // Save with nothing open refuses without writing; a bad file enables nothing.
   const QString target = q(files / "early.pt");
   cd.answers = {target};
   form->mnuSave->trigger();
-  EXPECT_EQ(lastMessage(), "Save not completed of " + target);
-  EXPECT_FALSE(std::filesystem::exists(p(target)));
+  EXPECT_TRUE(lastMessage() == "Save not completed of " + target && !std::filesystem::exists(p(target)));
   pt::test::writeAllBytes(files / "bad.pt", pt::Bytes(pt::kFileSize, 'Z'));
   openThroughDialog(q(files / "bad.pt"));
   EXPECT_EQ(lastMessage(), "Open failed of " + q(files / "bad.pt"));
   EXPECT_EQ(containerCommandsEnabled(), std::vector<bool>(4, false));
-
   const QString good = writeSample("good.pt");
   openThroughDialog(good);
   EXPECT_EQ(containerCommandsEnabled(), std::vector<bool>(4, true));
-  EXPECT_EQ(form->Text1->text(), good);
-  EXPECT_EQ(form->windowTitle(), "good.pt[*] \u2014 Brennick Varnholt");
+  EXPECT_EQ(QStringList({form->Text1->text(), form->windowTitle()}), QStringList({good, "good.pt[*] \u2014 Brennick Varnholt"}));
   const ShownDialog& open = cd.shown.back();
   EXPECT_EQ(QStringList({open.title, open.filter, open.defaultExt}), QStringList({"Open Paint Tool file", "*.pt|*.pt", "pt"}));
 }
 
 TEST_F(Form1Test, AboutShowsThreeLines) {
   form->mnuAbout->trigger();
-  ASSERT_EQ(prompt.infos.size(), 1u);
-  EXPECT_EQ(prompt.infos[0].title, "Varnholt");
-  const QStringList lines = QString::fromStdString(prompt.infos[0].text).split("\r\n");
-  ASSERT_EQ(lines.size(), 3);
-  EXPECT_TRUE(lines[0].startsWith("ui_tests by ")) << lines[0].toStdString();
-  EXPECT_TRUE(lines[0].endsWith(" version 0.1.4 in december 2009")) << lines[0].toStdString();
+  const QStringList lines = QString::fromStdString(prompt.infos.at(0).title + "\r\n" + prompt.infos.at(0).text).split("\r\n");
+  EXPECT_TRUE(lines.size() == 4 && lines[0] == "Varnholt" && lines[1].startsWith("ui_tests by ") &&
+              lines[1].endsWith(" version 0.1.4 in december 2009")) << lines.join("|").toStdString();
 }
 
 // Export and import dialogs: their settings, and the folder of the container.
 TEST_F(Form1Test, SlotDialogsNameTheSlotAndFormatAndStartInTheContainersFolder) {
   openThroughDialog(writeSample("s.pt"));
   clickRow(6);
-  const struct {
-    bool exportIt;
-    int option;  // 1, 2, 3: the format dialog's Option1..3
-    const char *title, *filter, *ext;
-  } cases[] = {{true, 2, "Extract slot 6", "*.bmp|*.bmp", "bmp"},
-               {true, 1, "Extract slot 6", "*.tex|*.tex", "tex"},
-               {true, 3, "Extract slot 6", "*.png|*.png", "png"},
-               {false, 2, "Import into slot 6 from...", "*.bmp|*.bmp", "bmp"},
-               {false, 1, "Import into slot 6 from...", "*.tex|*.tex", "tex"},
-               {false, 3, "Import into slot 6 from...", "*.png|*.png", "png"}};
-  for (const auto& c : cases) {
-    whenFormatDialogUp(*form, [this, &c](ExDialog& d) {
-      if (c.option != 2) (c.option == 1 ? d.Option1 : d.Option3)->click();
-      d.OKButton->click();
-      EXPECT_EQ(form->ExDialog_Return, c.option - 1);
-    });
-    cd.answers = {""};
-    c.exportIt ? form->cbEx_Click() : form->Command2_Click();
-    const ShownDialog& shown = cd.shown.back();
-    EXPECT_EQ(shown.save, c.exportIt);
-    EXPECT_EQ(QStringList({shown.title, shown.filter, shown.defaultExt}), QStringList({c.title, c.filter, c.ext}));
-    EXPECT_EQ(shown.directory, q(files.path()));
-  }
+  const std::pair<int, const char*> formats[] = {{2, "bmp"}, {1, "tex"}, {3, "png"}};  // the format dialog's OptionN
+  for (const bool exportIt : {true, false})
+    for (const auto& [option, ext] : formats) {
+      whenFormatDialogUp(*form, [this, option = option](ExDialog& d) {
+        if (option != 2) (option == 1 ? d.Option1 : d.Option3)->click();
+        d.OKButton->click();
+        EXPECT_EQ(form->ExDialog_Return, option - 1);
+      });
+      cd.answers = {""};
+      exportIt ? form->cbEx_Click() : form->Command2_Click();
+      const ShownDialog& shown = cd.shown.back();
+      EXPECT_EQ(QStringList({shown.title, shown.filter, shown.defaultExt, shown.directory}),
+                QStringList({exportIt ? "Extract slot 6" : "Import into slot 6 from...", QString("*.%1|*.%1").arg(ext), ext,
+                             q(files.path())}));
+      EXPECT_EQ(shown.save, exportIt);
+    }
   // A format dialog closed without an answer shows no file dialog.
   const std::size_t dialogs = cd.shown.size();
   whenFormatDialogUp(*form, [](ExDialog& d) { d.CancelButton->click(); });
@@ -108,8 +94,7 @@ TEST_F(Form1Test, FormatDialogAnswersOnlyWithOkAndStaysUp) {
   whenFormatDialogUp(*form, [this](ExDialog& d) {
     EXPECT_EQ(d.windowTitle(), "Import from...");
     QSignalSpy answered(&d, &ExDialog::answered);
-    QTest::keyClick(d.OKButton, Qt::Key_Escape);
-    QTest::keyClick(d.OKButton, Qt::Key_Return);
+    QTest::keyClick(d.OKButton, Qt::Key_Escape), QTest::keyClick(d.OKButton, Qt::Key_Return);
     EXPECT_EQ(answered.count(), 0);
     QTest::mouseClick(d.OKButton, Qt::LeftButton);
     EXPECT_EQ(answered.count(), 1);
@@ -127,9 +112,7 @@ TEST_F(Form1Test, ClosingWhileTheFormatDialogWaitsEndsTheCommand) {
     form->mnuExit->trigger();
   });
   form->Command2_Click();
-  EXPECT_EQ(cd.shown.size(), dialogs);
-  EXPECT_FALSE(form->isVisible());
-  EXPECT_EQ(form->exDialog(), nullptr);
+  EXPECT_TRUE(cd.shown.size() == dialogs && form->exDialog() == nullptr);
   for (QWidget* w : QApplication::topLevelWidgets()) EXPECT_FALSE(w->isVisible());
 }
 
@@ -158,8 +141,7 @@ TEST_F(Form1Test, PreviewFileThatCannotBeWrittenIsLoggedWithoutACreatedLine) {
   pt::test::writeAllBytes(folder.path(), pt::Bytes{1});  // the folder's name is now a file
   clickRow(2);
   qunsetenv("XDG_CACHE_HOME");
-  const auto messages = logMessages(form->logText());
-  EXPECT_EQ(messages.back(), "Preview of slot 2 not written: Not a directory");
+  EXPECT_EQ(lastMessage(), "Preview of slot 2 not written: Not a directory");
   EXPECT_EQ(shownPicture().size(), QSize(128, 128));  // drawn from memory all the same
   std::filesystem::remove(folder.path());
   std::filesystem::create_directory(folder.path());
@@ -171,17 +153,143 @@ TEST(Program, AnswersHelpAndVersionAndRefusesTwoContainers) {
   ScriptedPrompt prompt;
   EXPECT_FALSE(loadProgramHeader(q(empty.path()), prompt).has_value());
   ASSERT_EQ(prompt.errors.size(), 1u);
-  EXPECT_EQ(prompt.errors[0].title, "Varnholt");
-  EXPECT_NE(prompt.errors[0].text.find("No such file or directory"), std::string::npos);
+  EXPECT_TRUE(prompt.errors[0].title == "Varnholt" &&
+              prompt.errors[0].text.find("No such file or directory") != std::string::npos) << prompt.errors[0].text;
   const std::string run = "QT_QPA_PLATFORM=offscreen timeout 20 " + pt::test::shellQuote(VARNHOLT_APP);
-  const auto version = pt::test::runCommand(run + " --version");
-  EXPECT_EQ(version.status, 0);
-  EXPECT_NE(version.out.find("0.1.4"), std::string::npos);
-  const auto help = pt::test::runCommand(run + " --help");
-  EXPECT_EQ(help.status, 0);
-  EXPECT_NE(help.out.find("CONTAINER.pt"), std::string::npos);
+  const auto version = pt::test::runCommand(run + " --version"), help = pt::test::runCommand(run + " --help");
+  EXPECT_TRUE(version.status == 0 && version.out.find("0.1.4") != std::string::npos) << version.out;
+  EXPECT_TRUE(help.status == 0 && help.out.find("CONTAINER.pt") != std::string::npos) << help.out;
   EXPECT_EQ(pt::test::runCommand(run + " a.pt b.pt").status, 2);
   EXPECT_EQ(pt::test::runCommand(run + " --frobnicate").status, 2);
+}
+
+// The preview pane's zoom, transparency view and pixel readout.
+
+class ViewTest : public WindowTest {
+ protected:
+  void SetUp() override {
+    WindowTest::SetUp();
+    // Slot 0: entries 1-3 and 7 with known colours at known pixels.
+    openThroughDialog(writeSample("s.pt", [](pt::PtFile& f) {
+      pt::PtSlot& s = f.slots[0];
+      const std::uint8_t entries[][5] = {
+          {1, 0, 200, 10, 10}, {2, 128, 0, 0, 255}, {3, 255, 10, 200, 30}, {7, 200, 10, 20, 30}};
+      for (const auto& e : entries) std::copy(e + 1, e + 5, s.palette.begin() + 4 * e[0]);
+      // (0, 0) on a light square of the checkerboard, (8, 0) on a dark one, (20, 20), (12, 40)
+      s.pixels[0] = 1, s.pixels[8] = 2, s.pixels[20 * 256 + 20] = 3, s.pixels[40 * 256 + 12] = 7;
+    }));
+  }
+  QSize pictureSize() const { return form->p1->pixmap().size(); }
+  void ctrlWheel(int delta) {
+    QWidget* v = form->previewArea->viewport();
+    QWheelEvent e(QPointF(10, 10), v->mapToGlobal(QPointF(10, 10)), {}, QPoint(0, delta),
+                  Qt::NoButton, Qt::ControlModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(v, &e);
+  }
+};
+
+TEST_F(ViewTest, ZoomLevelsScaleThePictureNearestNeighbour) {
+  EXPECT_EQ(pictureSize(), QSize(256, 256));
+  for (int factor : {2, 4, 8}) {
+    form->setZoom(factor);
+    EXPECT_EQ(pictureSize(), QSize(256 * factor, 256 * factor));
+  }
+  // One slot pixel is a 4 x 4 block at 400%: (8, 0) shows entry 2 as opaque blue.
+  form->setZoom(4);
+  const QImage zoomed = shownPicture();
+  EXPECT_EQ(std::pair(zoomed.pixel(32, 0) & 0xFFFFFF, zoomed.pixel(35, 3) & 0xFFFFFF), std::pair(0x0000FFu, 0x0000FFu));
+  EXPECT_EQ(zoomed.pixel(36, 3) & 0xFFFFFF, zoomed.pixel(36, 0) & 0xFFFFFF);
+  form->setZoom(0);  // fit
+  const QSize room = form->previewArea->viewport()->size();
+  EXPECT_EQ(pictureSize().width(), std::min(room.width(), room.height()));
+  // A low-resolution slot at 200% is 256 pixels wide.
+  form->setZoom(2);
+  clickRow(2);
+  EXPECT_EQ(pictureSize(), QSize(256, 256));
+  // Ctrl+wheel steps through the levels.
+  EXPECT_EQ((ctrlWheel(120), form->zoom()), 4);
+  ctrlWheel(-120), ctrlWheel(-120);
+  EXPECT_EQ(form->zoom(), 1);
+}
+
+TEST_F(ViewTest, TransparencyViewBlendsEachEntrysAlphaOverTheCheckerboard) {
+  form->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+  QTest::keyClick(form.get(), Qt::Key_T, Qt::ControlModifier);  // View ▸ Show transparency
+  const QImage shown = shownPicture();
+  // Light squares are white, dark ones 204 grey; alpha 128 over 204 and 255 over anything.
+  const struct { int x, y, r, g, b; } cases[] = {{0, 0, 255, 255, 255}, {8, 0, 102, 102, 230}, {20, 20, 10, 200, 30}};
+  for (const auto& c : cases) {
+    const QRgb px = shown.pixel(c.x, c.y);
+    EXPECT_LE(std::max({std::abs(qRed(px) - c.r), std::abs(qGreen(px) - c.g), std::abs(qBlue(px) - c.b)}), 1)
+        << c.x << "," << c.y;
+  }
+  // The grey alpha map is drawn as before, whatever the transparency view.
+  form->Command4_Click();
+  EXPECT_EQ(shownPicture().pixel(8, 0) & 0xFFFFFF, 0x808080u);
+}
+
+TEST_F(ViewTest, StatusBarDescribesThePixelUnderTheMouse) {
+  form->setZoom(2);
+  QMouseEvent move(QEvent::MouseMove, QPointF(25, 81), form->p1->mapToGlobal(QPointF(25, 81)),
+                   Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+  QApplication::sendEvent(form->p1, &move);
+  EXPECT_EQ(form->statusBar()->currentMessage(), "x 12  y 40  index 7  alpha 200  rgb 10 20 30");
+}
+
+// Unsaved changes: the title's mark, the question before they are lost, and
+// containers dropped on the window.
+class ChangesTest : public WindowTest {
+ protected:
+  void openAndChange() {
+    openThroughDialog(first);
+    clickRow(2);  // low resolution
+    form->highres->click();
+    form->Command3_Click();
+  }
+  QString first = writeSample("first.pt"), other = writeSample("other.pt");
+};
+
+TEST_F(ChangesTest, NothingToAskAfterASave) {
+  openAndChange();
+  cd.answers = {q(files / "saved.pt")};
+  form->Command1_Click();
+  EXPECT_EQ(form->windowTitle(), "saved.pt[*] \u2014 Brennick Varnholt");
+  form->close();
+  EXPECT_TRUE(!form->isVisible() && prompt.saveQuestions.empty());
+}
+
+TEST_F(ChangesTest, CloseOrOpenWithChangesAsksSaveDiscardOrCancel) {
+  // Close or Open, the answer, the answer to Save's dialog ("" cancels it),
+  // and whether the window closed or the other container opened.
+  const struct { bool close; SaveChoice choice; const char* saveAs; bool goesOn; } cases[] = {{true, SaveChoice::Cancel, "", false},  {true, SaveChoice::Discard, "", true},
+               {true, SaveChoice::Save, "", false},    {true, SaveChoice::Save, "kept.pt", true},
+               {false, SaveChoice::Cancel, "", false}, {false, SaveChoice::Discard, "", true},
+               {false, SaveChoice::Save, "kept2.pt", true}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << "close " << c.close << " choice " << int(c.choice) << " " << c.saveAs);
+    makeWindow();
+    cd.answers.clear();
+    openAndChange();
+    prompt.saveQuestions.clear();
+    prompt.saveChoices = {c.choice};
+    const QString saveAs = *c.saveAs ? q(files / c.saveAs) : QString();
+    if (c.choice == SaveChoice::Save) cd.answers.push_back(saveAs);
+    if (!c.close) cd.answers.push_back(other);
+    c.close ? (void)form->close() : form->cbOpen_Click();
+    EXPECT_EQ(prompt.saveQuestions, std::vector<std::string>{"first.pt"});
+    EXPECT_EQ(c.close ? !form->isVisible() : form->Text1->text() == other, c.goesOn);
+    EXPECT_EQ(form->isWindowModified(), !c.goesOn || (c.close && c.choice == SaveChoice::Discard));
+    if (!saveAs.isEmpty()) EXPECT_EQ(pt::test::readAll(p(saveAs)).size(), pt::kFileSize);
+  }
+}
+
+TEST_F(ChangesTest, DroppedContainerAsksAboutTheChangesAndOpens) {
+  openAndChange();
+  prompt.saveChoices = {SaveChoice::Discard};
+  drop(other, form->tlog);
+  EXPECT_EQ(lastMessage(), "Opened : " + other);
+  EXPECT_TRUE(prompt.saveQuestions.size() == 1 && !form->isWindowModified());
 }
 
 }  // namespace
