@@ -17,35 +17,18 @@
 #include <vector>
 
 #include "common/file_io.h"
+#include "common/temp_files.h"
 
 namespace pt {
 
 namespace fs = std::filesystem;
 
+using detail::tempName;
+
 namespace {
 
 Error withPath(const fs::path& path, const Error& e) {
   return Error{e.kind, path.string() + ": " + describe(e), e.code};
-}
-
-Status writeAll(int fd, std::span<const std::uint8_t> data) {
-  std::size_t done = 0;
-  while (done < data.size()) {
-    const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return errnoError(errno);
-    }
-    if (n == 0) return errnoError(ENOSPC);
-    done += static_cast<std::size_t>(n);
-  }
-  return Status::success();
-}
-
-std::string tempName(const fs::path& target) {
-  static std::atomic<unsigned> counter{0};
-  return std::string(kTempPrefix) + target.filename().string().substr(0, 120) + "." +
-         std::to_string(::getpid()) + "." + std::to_string(counter++) + ".tmp";
 }
 
 // A file written but not yet in place.
@@ -74,18 +57,15 @@ Status place(Pending& p, bool mayReplace) {
     p.named.clear();
     return Status::success();
   }
-  const std::string self = "/proc/self/fd/" + std::to_string(p.fd);
   if (!p.replace) {
     // The common case, a new file: linking the finished file under its name
     // is atomic and leaves nothing behind at any moment.
-    if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, p.target.c_str(), AT_SYMLINK_FOLLOW) == 0)
-      return Status::success();
+    if (detail::linkUnnamed(p.fd, AT_FDCWD, p.target.string()) == 0) return Status::success();
     if (errno != EEXIST || !mayReplace) return errnoError(errno);
   }
   // link() cannot replace: name the file beside the target, then rename it.
-  const fs::path named = p.target.parent_path() / tempName(p.target);
-  if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, named.c_str(), AT_SYMLINK_FOLLOW) != 0)
-    return errnoError(errno);
+  const fs::path named = p.target.parent_path() / tempName(p.target.filename().string());
+  if (detail::linkUnnamed(p.fd, AT_FDCWD, named.string()) != 0) return errnoError(errno);
   if (::rename(named.c_str(), p.target.c_str()) != 0) {
     const int e = errno;
     ::unlink(named.c_str());
@@ -106,7 +86,7 @@ void syncFolder(const fs::path& dir) {
 struct BatchWriter::State {
   Existing existing;
   std::size_t maxPending;
-  mode_t umask = 022;
+  mode_t umask = detail::currentUmask();  // read once: new files get 0666 less it
   std::mutex mutex;  // guards everything below
   std::vector<Pending> pending;
   std::optional<Error> failed;
@@ -202,8 +182,6 @@ BatchWriter::BatchWriter(Existing existing, std::size_t maxPending)
     : state_(std::make_unique<State>()) {
   state_->existing = existing;
   state_->maxPending = maxPending ? maxPending : 1;
-  state_->umask = ::umask(022);
-  ::umask(state_->umask);
 }
 
 BatchWriter::~BatchWriter() {
@@ -252,15 +230,17 @@ Status BatchWriter::add(const fs::path& requested, std::span<const std::uint8_t>
   const mode_t mode = p.replace ? (st.st_mode & 07777) : (0666 & ~state_->umask);
 
   // Readable by the owner only until it is complete, like every other write.
-  static const bool namedOnly = std::getenv("VARNHOLT_NAMED_TEMPORARIES") != nullptr;
+  const bool namedOnly = detail::namedTemporariesOnly();
   p.fd = namedOnly ? -1 : ::open(dir.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
   if (p.fd < 0 && (namedOnly || errno == EOPNOTSUPP || errno == EISDIR || errno == EINVAL)) {
-    p.named = dir / tempName(p.target);
+    p.named = dir / tempName(p.target.filename().string());
     p.fd = ::open(p.named.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     if (p.fd < 0) p.named.clear();
   }
   if (p.fd < 0) return refuse(errnoError(errno));
-  if (auto written = writeAll(p.fd, data); !written) return refuse(written.error());
+  const std::span<const std::uint8_t> parts[] = {data};
+  std::uint64_t size = 0;
+  if (auto written = detail::writeParts(p.fd, parts, size); !written) return refuse(written.error());
   if (::fchmod(p.fd, mode) != 0) return refuse(errnoError(errno));
   if (p.replace) {
     // Only a privileged user can hand a file to another owner; keep ours.

@@ -1,5 +1,7 @@
 #include "common/file_io.h"
 
+#include "common/temp_files.h"
+
 #include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
@@ -117,14 +119,7 @@ fs::path resolveLinks(fs::path path) {
   return path;
 }
 
-bool fileExists(const fs::path& path) {
-  struct stat st {};
-  if (::lstat(path.c_str(), &st) != 0) return false;
-  if (S_ISLNK(st.st_mode) && ::stat(path.c_str(), &st) != 0) return true;  // dangling or a loop
-  return !S_ISDIR(st.st_mode);
-}
-
-namespace {
+namespace detail {
 
 // Writes every byte of the parts from the file's start, looping on short
 // writes; a write that makes no progress is a full disk.
@@ -176,6 +171,43 @@ mode_t currentUmask() {
   ::umask(mask);
   return mask;
 }
+
+std::string tempName(const std::string& targetName) {
+  static std::atomic<unsigned> counter{0};
+  // Keep the temporary name within the file system's name limit.
+  return std::string(kTempPrefix) + targetName.substr(0, 120) + "." + std::to_string(::getpid()) + "." +
+         std::to_string(counter++) + ".tmp";
+}
+
+bool namedTemporariesOnly() {
+  static const bool named = std::getenv("VARNHOLT_NAMED_TEMPORARIES") != nullptr;
+  return named;
+}
+
+// Through /proc first: linking by descriptor (AT_EMPTY_PATH) needs a
+// capability most users lack.
+int linkUnnamed(int fd, int dirFd, const std::string& name) {
+  const std::string self = "/proc/self/fd/" + std::to_string(fd);
+  if (::linkat(AT_FDCWD, self.c_str(), dirFd, name.c_str(), AT_SYMLINK_FOLLOW) == 0) return 0;
+  if (errno != ENOENT) return -1;
+  return ::linkat(fd, "", dirFd, name.c_str(), AT_EMPTY_PATH);
+}
+
+}  // namespace detail
+
+using detail::currentUmask;
+using detail::linkUnnamed;
+using detail::tempName;
+using detail::writeParts;
+
+bool fileExists(const fs::path& path) {
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) != 0) return false;
+  if (S_ISLNK(st.st_mode) && ::stat(path.c_str(), &st) != 0) return true;  // dangling or a loop
+  return !S_ISDIR(st.st_mode);
+}
+
+namespace {
 
 // --- the one named temporary file in flight, removed on a signal ------------
 //
@@ -238,13 +270,6 @@ class SignalGuard {
  private:
   bool owner_ = false;
 };
-
-std::string tempName(const std::string& name) {
-  static std::atomic<unsigned> counter{0};
-  // Keep the temporary name within the file system's name limit.
-  return std::string(kTempPrefix) + name.substr(0, 120) + "." + std::to_string(::getpid()) + "." +
-         std::to_string(counter++) + ".tmp";
-}
 
 // The pid in a name "<prefix><name>.<pid>.<n>.tmp", or 0.
 pid_t tempOwner(std::string_view name) {
@@ -342,15 +367,6 @@ class Fd {
   int fd_;
 };
 
-// Gives the unnamed file a name in the folder. Through /proc first: linking
-// by descriptor (AT_EMPTY_PATH) needs a capability most users lack.
-int linkUnnamed(int fd, int dirFd, const std::string& name) {
-  const std::string self = "/proc/self/fd/" + std::to_string(fd);
-  if (::linkat(AT_FDCWD, self.c_str(), dirFd, name.c_str(), AT_SYMLINK_FOLLOW) == 0) return 0;
-  if (errno != ENOENT) return -1;
-  return ::linkat(fd, "", dirFd, name.c_str(), AT_EMPTY_PATH);
-}
-
 }  // namespace
 
 void sweepStaleTemporaries(const fs::path& folder) {
@@ -384,7 +400,7 @@ Status safeWriteFile(const fs::path& requested,
   };
 
   // Owner-only until the content is complete.
-  static const bool namedOnly = std::getenv("VARNHOLT_NAMED_TEMPORARIES") != nullptr;
+  const bool namedOnly = detail::namedTemporariesOnly();
   Fd fd(namedOnly ? -1 : ::openat(dirFd.get(), ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600));
   if (namedOnly) errno = EOPNOTSUPP;
   const bool unnamed = fd.get() >= 0;
