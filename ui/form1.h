@@ -61,7 +61,7 @@ class Form1 final : public QMainWindow {
   // Open's work after its dialog: also what a file named at start-up gets.
   void openFile(const QString& name);
   // Loads the selected slot from `path` in `format` and logs the outcome.
-  void importFile(SlotFormat format, const QString& path);
+  void importFile(pt::SlotFileFormat format, const QString& path);
   void logLine(const QString& message);
 
   // Preview zoom: a factor (1, 2, 4, 8) or 0 for "fit the pane".
@@ -160,7 +160,7 @@ class Form1 final : public QMainWindow {
   // without an answer or the window is closing.
   bool askFormat(std::uint8_t mode);
   void endFormatWait();
-  void prepareSlotDialog(SlotFormat format);
+  void prepareSlotDialog(pt::SlotFileFormat format);
 
   FileDialog& cd;
   pt::UserPrompt& prompt;

@@ -39,10 +39,10 @@ void Form1::endFormatWait() {
   if (formatWait_) formatWait_->quit();
 }
 
-void Form1::prepareSlotDialog(SlotFormat format) {
-  const SlotFormatInfo info = formatInfo(format);
-  cd.setDefaultExt(info.extension);
-  cd.setFilter(info.filter);
+void Form1::prepareSlotDialog(pt::SlotFileFormat format) {
+  const QString pattern = QString("*") + pt::extensionOf(format);  // "*.tex"
+  cd.setDefaultExt(pattern.mid(2));
+  cd.setFilter(pattern + "|" + pattern);
   cd.setFileName("");
 }
 
@@ -64,10 +64,10 @@ void Form1::saveTex(std::uint8_t ty) {
   const QString extracted = "Slot " + QString::number(*n) + " extracted as " + name;
   const QString notExtracted = "Slot " + QString::number(*n) + " not extracted";
   switch (*format) {
-    case SlotFormat::RawTex:
+    case pt::SlotFileFormat::Tex:
       logLine(pt::exportRawTex(ptFile, *n, toPath(name), prompt) ? extracted : notExtracted);
       break;
-    case SlotFormat::Bitmap:
+    case pt::SlotFileFormat::Bmp:
       if (pt::exportBitmap(ptFile, *n, toPath(name), bmpHeader, prompt)) {
         showResolution(*n);
         logLine(extracted);
@@ -75,7 +75,7 @@ void Form1::saveTex(std::uint8_t ty) {
         logLine(notExtracted);
       }
       break;
-    case SlotFormat::Png:
+    case pt::SlotFileFormat::Png:
       // As the raw export: the resolution buttons stay as they are.
       if (const pt::Status written = pt::exportSlotPng(ptFile, *n, toPath(name), prompt)) {
         logLine(extracted);
@@ -117,12 +117,12 @@ pt::ImportOptions Form1::importOptions() const {
   return options;
 }
 
-void Form1::importFile(SlotFormat format, const QString& path) {
+void Form1::importFile(pt::SlotFileFormat format, const QString& path) {
   const auto n = selectedSlot();
   if (!n) return;
   const pt::ImportOptions options = importOptions();
   const pt::Result<pt::ImportNotes> notes =
-      pt::importSlotFile(ptFile, *n, toPath(path), coreFormat(format), options);
+      pt::importSlotFile(ptFile, *n, toPath(path), format, options);
   const QString slot = "Slot " + QString::number(*n);
   if (!notes) {
     logLine(slot + " not loaded with new file");

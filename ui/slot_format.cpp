@@ -1,26 +1,20 @@
 #include "ui/slot_format.h"
 
-#include <QFileInfo>
+#include "ui/qt_paths.h"
 
 namespace varnholt {
 
-pt::SlotFileFormat coreFormat(SlotFormat format) {
-  switch (format) {
-    case SlotFormat::RawTex:
-      return pt::SlotFileFormat::Tex;
-    case SlotFormat::Bitmap:
-      return pt::SlotFileFormat::Bmp;
-    case SlotFormat::Png:
-      break;
+std::optional<pt::SlotFileFormat> slotFormatFromAnswer(std::uint8_t answer) {
+  switch (answer) {
+    case 0: return pt::SlotFileFormat::Tex;
+    case 1: return pt::SlotFileFormat::Bmp;
+    case 2: return pt::SlotFileFormat::Png;
+    default: return std::nullopt;
   }
-  return pt::SlotFileFormat::Png;
 }
 
-std::optional<SlotFormat> slotFormatOfFile(const QString& path) {
-  const QString ext = QFileInfo(path).suffix().toLower();
-  for (SlotFormat f : {SlotFormat::RawTex, SlotFormat::Bitmap, SlotFormat::Png})
-    if (ext == QLatin1String(formatInfo(f).extension)) return f;
-  return std::nullopt;
+std::optional<pt::SlotFileFormat> slotFormatOfFile(const QString& path) {
+  return pt::slotFileFormatOf(toPath(path));
 }
 
 }  // namespace varnholt
