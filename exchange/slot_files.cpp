@@ -7,16 +7,12 @@
 
 namespace pt {
 
-namespace {
-
-bool shownIfIoError(const Status& written, UserPrompt& prompt) {
+Status showingIoError(Status written, UserPrompt& prompt) {
   const ErrorKind kind = written.error().kind;
   if (!written && kind != ErrorKind::NotUsed && kind != ErrorKind::Declined)
     prompt.showError(kAppTitle, describe(written.error()));
-  return written.ok();
+  return written;
 }
-
-}  // namespace
 
 Status exportSlotFile(const PtFile& file, std::uint8_t slot, const std::filesystem::path& path,
                       std::span<const std::uint8_t> content, UserPrompt& prompt) {
@@ -28,13 +24,13 @@ Status exportSlotFile(const PtFile& file, std::uint8_t slot, const std::filesyst
 
 bool exportRawTex(const PtFile& file, std::uint8_t slot, const std::filesystem::path& path,
                   UserPrompt& prompt) {
-  return shownIfIoError(exportSlotFile(file, slot, path, buildRawTex(file.slots[slot]), prompt), prompt);
+  return showingIoError(exportSlotFile(file, slot, path, buildRawTex(file.slots[slot]), prompt), prompt).ok();
 }
 
 bool exportBitmap(const PtFile& file, std::uint8_t slot, const std::filesystem::path& path,
                   const BmpHeader& header, UserPrompt& prompt) {
   const Bytes content = buildSlotBitmap(file, slot, header, false);
-  return shownIfIoError(exportSlotFile(file, slot, path, content, prompt), prompt);
+  return showingIoError(exportSlotFile(file, slot, path, content, prompt), prompt).ok();
 }
 
 bool importRawTex(PtFile& file, std::uint8_t slot, const std::filesystem::path& path,

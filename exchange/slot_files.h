@@ -19,6 +19,10 @@ namespace pt {
 Status exportSlotFile(const PtFile& file, std::uint8_t slot, const std::filesystem::path& path,
                       std::span<const std::uint8_t> content, UserPrompt& prompt);
 
+// The written status, after showing the operating system's refusal through
+// the prompt with the application's title (not a used-slot or overwrite No).
+Status showingIoError(Status written, UserPrompt& prompt);
+
 // The commands' yes/no routines. An input/output error of an export is shown
 // through the prompt with the application's title; imports show nothing.
 bool exportRawTex(const PtFile& file, std::uint8_t slot, const std::filesystem::path& path,

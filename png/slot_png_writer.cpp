@@ -91,12 +91,7 @@ Status exportSlotPng(const PtFile& file, std::uint8_t slot, const std::filesyste
   if (file.slots[slot].used != 1) return exportSlotFile(file, slot, path, {}, prompt);
   Result<Bytes> png = encode(file.slots[slot], slot, alphaView);
   if (!png) return png.error();
-  Status written = exportSlotFile(file, slot, path, *png, prompt);
-  // As for the other exports, the operating system's refusal is shown.
-  if (!written && written.error().kind != ErrorKind::NotUsed &&
-      written.error().kind != ErrorKind::Declined)
-    prompt.showError(kAppTitle, describe(written.error()));
-  return written;
+  return showingIoError(exportSlotFile(file, slot, path, *png, prompt), prompt);
 }
 
 }  // namespace pt
