@@ -2,8 +2,6 @@
 // bytes and with Pillow and ImageMagick as second readers and writers.
 #include <gtest/gtest.h>
 
-#include <climits>
-
 #include "bitmap/bitmap_import.h"
 #include "bitmap/slot_bitmap_writer.h"
 #include "sample/sample_container.h"

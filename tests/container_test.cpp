@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-
 #include "container/pt_reader.h"
 #include "container/pt_writer.h"
 #include "sample/sample_container.h"
