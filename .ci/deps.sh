@@ -30,3 +30,7 @@ BUILD_PACKAGES=(g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev
 # Debian system has.
 TEST_PACKAGES=("${BUILD_PACKAGES[@]}" clang-14 libclang-rt-14-dev xvfb xauth imagemagick
                python3 python3-pil)
+# packaging/windows/build.sh: the MinGW-w64 cross compiler (the -posix one has
+# std::thread), zlib for it, Wine to run the tests, dpkg-dev for apt-get source.
+WINDOWS_PACKAGES=(cmake ninja-build g++-mingw-w64-x86-64-posix libz-mingw-w64-dev wine64 wine
+                  dpkg-dev libcli11-dev nlohmann-json3-dev googletest)
