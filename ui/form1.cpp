@@ -15,12 +15,14 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScrollArea>
+#include <QMenu>
 #include <QStatusBar>
 #include <QVBoxLayout>
 
 #include "exchange/ex_dialog.h"
+#include "ui/import_options_menu.h"
 #include "ui/palette_grid.h"
+#include "ui/preview_pane.h"
 #include "ui/slot_list.h"
 
 namespace varnholt {
@@ -29,13 +31,33 @@ namespace {
 
 constexpr int kPreviewSide = 257;
 
-QPushButton* makeButton(const QString& name, const QString& caption, const QString& tip,
-                        QWidget* parent) {
-  auto* b = new QPushButton(caption, parent);
+QPushButton* makeButton(const QString& name, const QString& tip, QWidget* parent) {
+  auto* b = new QPushButton(parent);
   b->setObjectName(name);
   b->setToolTip(tip);
   b->setMinimumWidth(110);
   return b;
+}
+
+// The button runs the action and shows its caption (the action's icon text)
+// and, with `followEnabled`, its enabled state.
+void bindButton(QPushButton* button, QAction* action, bool followEnabled = true) {
+  const auto sync = [button, action, followEnabled] {
+    button->setText(action->iconText());
+    if (followEnabled) button->setEnabled(action->isEnabled());
+  };
+  sync();
+  QObject::connect(action, &QAction::changed, button, sync);
+  QObject::connect(button, &QPushButton::clicked, action, &QAction::trigger);
+}
+
+QAction* makeAction(QObject* parent, const char* name, const QString& text, const QString& caption,
+                    const QList<QKeySequence>& keys = {}) {
+  auto* a = new QAction(text, parent);
+  a->setObjectName(name);
+  a->setIconText(caption);
+  a->setShortcuts(keys);
+  return a;
 }
 
 }  // namespace
@@ -49,6 +71,7 @@ Form1::Form1(FileDialog& dialog, pt::UserPrompt& userPrompt, const QString& prog
       preview_(programFolder) {
   setObjectName("Form1");
   setAcceptDrops(true);
+  makeActions();
   buildControls();
   buildMenu();
   Form_Load();
@@ -61,18 +84,51 @@ Form1::~Form1() {
   delete exDialog_;
 }
 
+void Form1::makeActions() {
+  mnuOpen = makeAction(this, "mnuOpen", "Open", "Open PT", {QKeySequence::Open});
+  mnuSave = makeAction(this, "mnuSave", "Save", "Save PT", {QKeySequence::Save});
+  exportAction = makeAction(this, "exportAction", "Export image…", "Export image", {Qt::CTRL | Qt::Key_E});
+  importAction = makeAction(this, "importAction", "Import image…", "Import image", {Qt::CTRL | Qt::Key_I});
+  exportAllAction = makeAction(this, "exportAllAction", "Export all slots…", "Export all slots");
+  importAllAction = makeAction(this, "importAllAction", "Import all slots…", "Import all slots");
+  mnuExit = makeAction(this, "mnuExit", "Exit", "Exit", {QKeySequence::Quit});
+  mnuAbout = makeAction(this, "mnuAbout", "About", "About");
+  // Ctrl+= as well: on most layouts "+" needs Shift.
+  zoomInAction = makeAction(this, "zoomInAction", "Zoom in", "Zoom in",
+                            {QKeySequence::ZoomIn, Qt::CTRL | Qt::Key_Equal});
+  zoomOutAction = makeAction(this, "zoomOutAction", "Zoom out", "Zoom out", {QKeySequence::ZoomOut});
+  transparencyAction = makeAction(this, "transparencyAction", "Show transparency", "Show transparency",
+                                  {Qt::CTRL | Qt::Key_T});
+  transparencyAction->setCheckable(true);
+  alphaAction = makeAction(this, "alphaAction", "View alpha", "View alpha", {Qt::CTRL | Qt::SHIFT | Qt::Key_A});
+  connect(mnuOpen, &QAction::triggered, this, &Form1::cbOpen_Click);
+  connect(mnuSave, &QAction::triggered, this, &Form1::Command1_Click);
+  connect(exportAction, &QAction::triggered, this, &Form1::cbEx_Click);
+  connect(importAction, &QAction::triggered, this, &Form1::Command2_Click);
+  connect(exportAllAction, &QAction::triggered, this, &Form1::exportAllSlots);
+  connect(importAllAction, &QAction::triggered, this, &Form1::importAllSlots);
+  connect(mnuExit, &QAction::triggered, this, &Form1::mnuExit_Click);
+  connect(mnuAbout, &QAction::triggered, this, &Form1::mnuAbout_Click);
+  connect(alphaAction, &QAction::triggered, this, &Form1::Command4_Click);
+}
+
 void Form1::buildControls() {
   auto* central = new QWidget(this);
   auto* column = new QVBoxLayout(central);
   column->setContentsMargins(8, 6, 8, 8);
   column->setSpacing(6);
 
-  Options = new QGroupBox("Options", central);
+  auto* Options = new QGroupBox("Options", central);
   Options->setObjectName("Options");
-  cbOpen = makeButton("cbOpen", "Open PT", "Open .PT file", Options);
-  Command1 = makeButton("Command1", "Save PT", "Save the current Paint Tool file", Options);
-  cbEx = makeButton("cbEx", "Export image", "Export the image", Options);
-  Command2 = makeButton("Command2", "Import image", "Import the image", Options);
+  auto* cbOpen = makeButton("cbOpen", "Open .PT file", Options);
+  Command1 = makeButton("Command1", "Save the current Paint Tool file", Options);
+  auto* cbEx = makeButton("cbEx", "Export the image", Options);
+  auto* Command2 = makeButton("Command2", "Import the image", Options);
+  bindButton(cbOpen, mnuOpen);
+  // The Save menu entry is never disabled; the button waits for a container.
+  bindButton(Command1, mnuSave, false);
+  bindButton(cbEx, exportAction);
+  bindButton(Command2, importAction);
   auto* buttons = new QHBoxLayout(Options);
   buttons->addWidget(cbOpen);
   buttons->addWidget(Command1);
@@ -87,7 +143,7 @@ void Form1::buildControls() {
   Text1->setReadOnly(true);
   column->addWidget(Text1);
 
-  Frame1 = new QGroupBox("Content", central);
+  auto* Frame1 = new QGroupBox("Content", central);
   Frame1->setObjectName("Frame1");
   auto* content = new QGridLayout(Frame1);
   content->setHorizontalSpacing(10);
@@ -98,20 +154,8 @@ void Form1::buildControls() {
   lv->setMinimumWidth(300);
   content->addWidget(lv, 0, 0, 2, 1);
 
-  // The picture grows with the window; zoom and pixel readout in form1_view.cpp.
-  previewArea = new QScrollArea(Frame1);
-  previewArea->setObjectName("previewArea");
-  previewArea->setBackgroundRole(QPalette::Dark);
-  previewArea->setAlignment(Qt::AlignCenter);
-  previewArea->setMinimumSize(kPreviewSide + 4, kPreviewSide + 4);
-  p1 = new QLabel;
-  p1->setObjectName("p1");
-  p1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-  p1->setMouseTracking(true);
-  p1->installEventFilter(this);
-  previewArea->setWidget(p1);
-  previewArea->viewport()->installEventFilter(this);
-  content->addWidget(previewArea, 0, 1);
+  pane_ = new PreviewPane(Frame1);
+  content->addWidget(pane_, 0, 1);
 
   frmRes = new QGroupBox("Resolution/Alpha state", Frame1);
   frmRes->setObjectName("frmRes");
@@ -120,11 +164,13 @@ void Form1::buildControls() {
   lowres->setObjectName("lowres");
   highres = new QRadioButton("256x256", frmRes);
   highres->setObjectName("highres");
-  Command3 = makeButton("Command3", "Set", "Set the image to the selected resolution", frmRes);
-  Command4 = makeButton("Command4", "View alpha",
+  auto* Command3 = makeButton("Command3", "Set the image to the selected resolution", frmRes);
+  Command3->setText("Set");
+  Command4 = makeButton("Command4",
                         "View alpha map (black is no transparency, white = full transparency on a "
                         "grey scale)",
                         frmRes);
+  bindButton(Command4, alphaAction);
   auto* res = new QGridLayout(frmRes);
   res->addWidget(lowres, 0, 0);
   res->addWidget(highres, 1, 0);
@@ -145,7 +191,7 @@ void Form1::buildControls() {
   tlog->setReadOnly(true);
   tlog->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
   tlog->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-  tlog->setLineWrapMode(QPlainTextEdit::NoWrap);
+  tlog->setLineWrapMode(QPlainTextEdit::WidgetWidth);
   tlog->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
   tlog->setMinimumHeight(8 * tlog->fontMetrics().lineSpacing() + 12);
   content->addWidget(tlog, 2, 0, 1, 2);
@@ -159,37 +205,30 @@ void Form1::buildControls() {
   resize(900, 760);
   statusBar();
 
-  connect(cbOpen, &QPushButton::clicked, this, &Form1::cbOpen_Click);
-  connect(Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
-  connect(cbEx, &QPushButton::clicked, this, &Form1::cbEx_Click);
-  connect(Command2, &QPushButton::clicked, this, &Form1::Command2_Click);
   connect(Command3, &QPushButton::clicked, this, &Form1::Command3_Click);
-  connect(Command4, &QPushButton::clicked, this, &Form1::Command4_Click);
   connect(highres, &QRadioButton::clicked, this, &Form1::highres_Click);
   connect(lowres, &QRadioButton::clicked, this, &Form1::lowres_Click);
   connect(lv, &SlotList::userSelected, this, &Form1::lv_Click);
+  connect(pane_, &PreviewPane::zoomChanged, this, &Form1::updateActions);
+  connect(pane_, &PreviewPane::pixelHovered, this, [this](const QString& text) {
+    text.isEmpty() ? statusBar()->clearMessage() : statusBar()->showMessage(text);
+  });
 }
 
 void Form1::updateActions() {
-  // Commands on the container need one; Save is always there and refuses
-  // itself when nothing is open. While the format dialog waits, another
-  // export or import cannot start.
-  const bool open = opened_;
+  // Commands on the container need one (and a selected slot, which the list
+  // keeps once filled). While the format dialog waits, no other command that
+  // changes the container or writes slot files can start.
+  const bool open = opened_ && selectedSlot().has_value();
   const bool idle = formatWait_ == nullptr;
-  const bool slot = selectedSlot().has_value();
   Command1->setEnabled(open);
-  cbEx->setEnabled(open && idle);
-  Command2->setEnabled(open && idle);
-  exportAction->setEnabled(open && idle && slot);
-  importAction->setEnabled(open && idle && slot);
-  exportAllAction->setEnabled(open && idle);
-  importAllAction->setEnabled(open && idle);
+  for (QAction* a : {exportAction, importAction, exportAllAction, importAllAction}) a->setEnabled(open && idle);
   frmRes->setEnabled(open);
-  alphaAction->setEnabled(open && slot);
-  for (QAction* a : viewMenu->actions()) {
-    if (a == alphaAction) continue;
-    a->setEnabled(open);
-  }
+  alphaAction->setEnabled(open);
+  transparencyAction->setEnabled(open);
+  for (QAction* a : zoomGroup->actions()) a->setEnabled(open);
+  zoomInAction->setEnabled(open && pane_->canZoomIn());
+  zoomOutAction->setEnabled(open && pane_->canZoomOut());
 }
 
 void Form1::updateTitle() {
@@ -203,67 +242,44 @@ void Form1::updateTitle() {
 void Form1::markModified() { setWindowModified(true); }
 
 void Form1::buildMenu() {
-  mnuFile = menuBar()->addMenu("File");
+  QMenu* mnuFile = menuBar()->addMenu("File");
   mnuFile->setObjectName("mnuFile");
-  mnuOpen = mnuFile->addAction("Open", QKeySequence::Open, this, &Form1::mnuOpen_Click);
-  mnuOpen->setObjectName("mnuOpen");
-  mnuSave = mnuFile->addAction("Save", QKeySequence::Save, this, &Form1::mnuSave_Click);
-  mnuSave->setObjectName("mnuSave");
+  mnuFile->addActions({mnuOpen, mnuSave});
   mnuFile->addSeparator();
-  exportAction = mnuFile->addAction("Export image…", QKeySequence(Qt::CTRL | Qt::Key_E), this,
-                                    &Form1::cbEx_Click);
-  importAction = mnuFile->addAction("Import image…", QKeySequence(Qt::CTRL | Qt::Key_I), this,
-                                    &Form1::Command2_Click);
+  mnuFile->addActions({exportAction, importAction});
   mnuFile->addSeparator();
-  exportAllAction = mnuFile->addAction("Export all slots…", this, &Form1::exportAllSlots);
-  importAllAction = mnuFile->addAction("Import all slots…", this, &Form1::importAllSlots);
-  // Kept for the session; every import (one slot, all slots, a drop) uses them.
-  importOptionsMenu = mnuFile->addMenu("Import options");
-  keepAlphaAction = importOptionsMenu->addAction("Keep the slot's alpha");
-  keepPaletteAction = importOptionsMenu->addAction("Map onto the slot's palette");
-  ditherAction = importOptionsMenu->addAction("Dither");
-  for (QAction* a : {keepAlphaAction, keepPaletteAction, ditherAction}) a->setCheckable(true);
-  ditherAction->setChecked(true);
+  mnuFile->addActions({exportAllAction, importAllAction});
+  importOptionsMenu = new ImportOptionsMenu(mnuFile);
+  mnuFile->addMenu(importOptionsMenu);
   mnuFile->addSeparator();
-  mnuExit = mnuFile->addAction("Exit", QKeySequence::Quit, this, &Form1::mnuExit_Click);
-  mnuExit->setObjectName("mnuExit");
+  mnuFile->addAction(mnuExit);
 
-  viewMenu = menuBar()->addMenu("View");
+  QMenu* viewMenu = menuBar()->addMenu("View");
   viewMenu->setObjectName("viewMenu");
-  zoomInAction = viewMenu->addAction("Zoom in", QKeySequence::ZoomIn, this, &Form1::zoomIn);
-  // Ctrl+= as well: on most layouts "+" needs Shift.
-  zoomInAction->setShortcuts({QKeySequence(QKeySequence::ZoomIn), QKeySequence(Qt::CTRL | Qt::Key_Equal)});
-  zoomOutAction = viewMenu->addAction("Zoom out", QKeySequence::ZoomOut, this, &Form1::zoomOut);
+  viewMenu->addActions({zoomInAction, zoomOutAction});
+  connect(zoomInAction, &QAction::triggered, pane_, &PreviewPane::zoomIn);
+  connect(zoomOutAction, &QAction::triggered, pane_, &PreviewPane::zoomOut);
   zoomGroup = new QActionGroup(this);
-  struct Level {
-    const char* text;
-    int factor;
-    QKeySequence key;
-  };
-  const Level levels[] = {{"100%", 1, QKeySequence(Qt::CTRL | Qt::Key_0)},
-                          {"200%", 2, {}},
-                          {"400%", 4, {}},
-                          {"800%", 8, {}},
-                          {"Fit", 0, {}}};
-  for (const Level& level : levels) {
-    const int factor = level.factor;
-    QAction* a = viewMenu->addAction(level.text, level.key, this, [this, factor] { setZoom(factor); });
+  const std::pair<const char*, int> levels[] = {{"100%", 1}, {"200%", 2}, {"400%", 4}, {"800%", 8}, {"Fit", 0}};
+  for (const auto& [text, factor] : levels) {
+    QAction* a = viewMenu->addAction(text, pane_, [this, factor = factor] { pane_->setZoom(factor); });
+    a->setObjectName(QString("zoom%1Action").arg(factor));
     a->setCheckable(true);
-    a->setData(factor);
-    a->setChecked(factor == zoom_);
+    a->setChecked(factor == pane_->zoom());
     zoomGroup->addAction(a);
   }
+  zoomGroup->actions().front()->setShortcut(Qt::CTRL | Qt::Key_0);
+  connect(pane_, &PreviewPane::zoomChanged, this, [this] {
+    for (QAction* a : zoomGroup->actions()) a->setChecked(a->objectName() == QString("zoom%1Action").arg(pane_->zoom()));
+  });
   viewMenu->addSeparator();
-  transparencyAction = viewMenu->addAction("Show transparency", QKeySequence(Qt::CTRL | Qt::Key_T),
-                                           this, &Form1::setTransparencyShown);
-  transparencyAction->setCheckable(true);
-  alphaAction = viewMenu->addAction("Alpha map", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_A),
-                                    this, &Form1::Command4_Click);
+  viewMenu->addAction(transparencyAction);
+  connect(transparencyAction, &QAction::toggled, pane_, &PreviewPane::setTransparencyShown);
+  viewMenu->addAction(alphaAction);
 
-  mnuHelp = menuBar()->addMenu("Help");
+  QMenu* mnuHelp = menuBar()->addMenu("Help");
   mnuHelp->setObjectName("mnuHelp");
-  mnuAbout = mnuHelp->addAction("About", this, &Form1::mnuAbout_Click);
-  mnuAbout->setObjectName("mnuAbout");
+  mnuHelp->addAction(mnuAbout);
 }
 
 void Form1::closeEvent(QCloseEvent* event) {

@@ -19,17 +19,16 @@ class QAction;
 class QActionGroup;
 class QEventLoop;
 class QGroupBox;
-class QLabel;
 class QLineEdit;
-class QMenu;
 class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
-class QScrollArea;
 
 namespace varnholt {
 
+class ImportOptionsMenu;
 class PaletteGrid;
+class PreviewPane;
 class SlotList;
 
 class Form1 final : public QMainWindow {
@@ -64,12 +63,6 @@ class Form1 final : public QMainWindow {
   void importFile(pt::SlotFileFormat format, const QString& path);
   void logLine(const QString& message);
 
-  // Preview zoom: a factor (1, 2, 4, 8) or 0 for "fit the pane".
-  void setZoom(int factor);
-  void zoomIn();
-  void zoomOut();
-  void setTransparencyShown(bool on);
-
   // What imports do with a file's palette and alpha: the Import options menu.
   pt::ImportOptions importOptions() const;
   // Every used slot as slotNN.png with manifest.json into a folder, and such
@@ -80,45 +73,6 @@ class Form1 final : public QMainWindow {
   // Answer of the format dialog: 0 raw data, 1 bitmap, 2 PNG, 255 none yet.
   std::uint8_t ExDialog_Return = 255;
 
-  // Controls, named as in the window's design.
-  QGroupBox* Options;
-  QPushButton* cbOpen;
-  QPushButton* Command1;
-  QPushButton* cbEx;
-  QPushButton* Command2;
-  QLineEdit* Text1;
-  QGroupBox* Frame1;
-  SlotList* lv;
-  QScrollArea* previewArea;
-  QLabel* p1;
-  PaletteGrid* paletteGrid;
-  QGroupBox* frmRes;
-  QRadioButton* lowres;
-  QRadioButton* highres;
-  QPushButton* Command3;
-  QPushButton* Command4;
-  QPlainTextEdit* tlog;
-  QMenu* mnuFile;
-  QAction* mnuOpen;
-  QAction* mnuSave;
-  QAction* exportAction;
-  QAction* importAction;
-  QAction* exportAllAction;
-  QAction* importAllAction;
-  QMenu* importOptionsMenu;
-  QAction* keepAlphaAction;
-  QAction* keepPaletteAction;
-  QAction* ditherAction;
-  QAction* mnuExit;
-  QMenu* viewMenu;
-  QAction* zoomInAction;
-  QAction* zoomOutAction;
-  QActionGroup* zoomGroup;
-  QAction* transparencyAction;
-  QAction* alphaAction;
-  QMenu* mnuHelp;
-  QAction* mnuAbout;
-
   // State, for the commands' callers and tests.
   const pt::PtFile& container() const { return ptFile; }
   bool isAlphaShown() const { return alphaShown; }
@@ -127,18 +81,16 @@ class Form1 final : public QMainWindow {
   ExDialog* exDialog() const { return exDialog_; }
   bool waitingForFormat() const { return formatWait_ != nullptr; }
   std::optional<std::uint8_t> selectedSlot() const;
-  int zoom() const { return zoom_; }
-  double previewScale() const;
   // Text of the About message.
   static QString aboutText();
 
  protected:
   void closeEvent(QCloseEvent* event) override;
-  bool eventFilter(QObject* watched, QEvent* event) override;
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dropEvent(QDropEvent* event) override;
 
  private:
+  void makeActions();
   void buildControls();
   void buildMenu();
   void Form_Load();
@@ -153,9 +105,9 @@ class Form1 final : public QMainWindow {
   void fillSlotList();
   void showPreview(std::uint8_t slot);
   bool writePreviewFile(std::uint8_t slot, bool alphaView);
-  void drawPreview();
   void showResolution(std::uint8_t slot);
-  void showPixelAt(const QPoint& widgetPos);
+  // alphaShown and the caption of Command4 and its menu entry.
+  void setAlphaShown(bool on);
   // Shows the format dialog and waits for it; false when it was closed
   // without an answer or the window is closing.
   bool askFormat(std::uint8_t mode);
@@ -174,11 +126,34 @@ class Form1 final : public QMainWindow {
   bool closing_ = false;
   bool opened_ = false;
   QString containerPath_;
-  // What the pane draws: the slot, and whether as its alpha map.
-  std::optional<std::uint8_t> shownSlot_;
-  bool shownAlphaMap_ = false;
-  bool transparency_ = false;
-  int zoom_ = 1;
+
+  // Controls, named as in the window's design.
+  QPushButton* Command1;
+  QLineEdit* Text1;
+  SlotList* lv;
+  PreviewPane* pane_;
+  PaletteGrid* paletteGrid;
+  QGroupBox* frmRes;
+  QRadioButton* lowres;
+  QRadioButton* highres;
+  QPushButton* Command4;
+  QPlainTextEdit* tlog;
+  ImportOptionsMenu* importOptionsMenu;
+
+  // One action per command, shared by its button and its menu entry.
+  QAction* mnuOpen;
+  QAction* mnuSave;
+  QAction* exportAction;
+  QAction* importAction;
+  QAction* exportAllAction;
+  QAction* importAllAction;
+  QAction* mnuExit;
+  QAction* zoomInAction;
+  QAction* zoomOutAction;
+  QActionGroup* zoomGroup;
+  QAction* transparencyAction;
+  QAction* alphaAction;  // Command4
+  QAction* mnuAbout;
 };
 
 }  // namespace varnholt

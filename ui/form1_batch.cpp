@@ -10,7 +10,6 @@
 namespace varnholt {
 
 void Form1::exportAllSlots() {
-  if (!opened_ || formatWait_) return;
   const QString folder = cd.showFolder("Export all slots to folder");
   if (folder.isEmpty()) return;
   const auto failed = [&](const std::string& why) {
@@ -28,7 +27,6 @@ void Form1::exportAllSlots() {
 }
 
 void Form1::importAllSlots() {
-  if (!opened_ || formatWait_) return;
   const QString folder = cd.showFolder("Import all slots from folder");
   if (folder.isEmpty()) return;
   const pt::ImportOptions options = importOptions();

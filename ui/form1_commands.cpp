@@ -34,7 +34,7 @@ QString timeFormatWithSeconds() {
 }  // namespace
 
 void Form1::Form_Load() {
-  alphaShown = false;
+  setAlphaShown(false);
   // The template itself was read by the caller, which does not show the
   // window when it is missing or invalid.
   logLine("Loading bitmap header");

@@ -7,6 +7,7 @@
 #include "exchange/slot_batch.h"
 #include "png/slot_png_writer.h"
 #include "ui/form1.h"
+#include "ui/import_options_menu.h"
 #include "ui/qt_paths.h"
 
 namespace varnholt {
@@ -47,7 +48,6 @@ void Form1::prepareSlotDialog(pt::SlotFileFormat format) {
 }
 
 void Form1::cbEx_Click() {
-  if (formatWait_) return;
   if (!askFormat(0)) return;
   saveTex(ExDialog_Return);
 }
@@ -89,7 +89,6 @@ void Form1::saveTex(std::uint8_t ty) {
 }
 
 void Form1::Command2_Click() {
-  if (formatWait_) return;
   // Without an answer nothing was imported, so there is nothing to refresh.
   if (!askFormat(1)) return;
   importTex(ExDialog_Return);
@@ -109,13 +108,7 @@ void Form1::importTex(std::uint8_t ty) {
   if (!name.isEmpty()) importFile(*format, name);
 }
 
-pt::ImportOptions Form1::importOptions() const {
-  pt::ImportOptions options;
-  options.keepAlpha = keepAlphaAction->isChecked();
-  options.palette = keepPaletteAction->isChecked() ? pt::PaletteChoice::Keep : pt::PaletteChoice::New;
-  options.dither = ditherAction->isChecked();
-  return options;
-}
+pt::ImportOptions Form1::importOptions() const { return importOptionsMenu->options(); }
 
 void Form1::importFile(pt::SlotFileFormat format, const QString& path) {
   const auto n = selectedSlot();

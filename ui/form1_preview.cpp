@@ -1,9 +1,10 @@
 // The slot list, the preview with its alpha view, and the resolution switch.
-#include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
 
 #include "ui/form1.h"
+#include "ui/palette_grid.h"
+#include "ui/preview_pane.h"
 #include "ui/slot_list.h"
 
 namespace varnholt {
@@ -48,10 +49,8 @@ void Form1::showPreview(std::uint8_t slot) { writePreviewFile(slot, false); }
 
 // "pre.bmp" is written for every preview; the pane itself draws the slot from
 // memory, which also keeps the palette's alpha that a bitmap reader drops.
+// When no preview file can be written the pane keeps its picture.
 bool Form1::writePreviewFile(std::uint8_t slot, bool alphaView) {
-  shownSlot_ = slot;
-  shownAlphaMap_ = alphaView;
-  drawPreview();
   QString moved;
   const auto error = preview_.write(ptFile, slot, bmpHeader, alphaView, moved);
   if (!moved.isEmpty()) logLine(moved);
@@ -59,7 +58,16 @@ bool Form1::writePreviewFile(std::uint8_t slot, bool alphaView) {
     logLine("Preview of slot " + QString::number(slot) + " not written: " + *error);
     return false;
   }
+  pane_->showSlot(ptFile.slots[slot], alphaView);
+  paletteGrid->setPalette(ptFile.slots[slot].palette);
   return true;
+}
+
+void Form1::setAlphaShown(bool on) {
+  alphaShown = on;
+  const QString caption = on ? "View normal" : "View alpha";
+  alphaAction->setText(caption);
+  alphaAction->setIconText(caption);
 }
 
 void Form1::showResolution(std::uint8_t slot) {
@@ -72,29 +80,19 @@ void Form1::showResolution(std::uint8_t slot) {
 void Form1::lv_Click() {
   const auto n = selectedSlot();
   if (!n) return;
-  alphaShown = false;
-  Command4->setText("View alpha");
-  const bool written = writePreviewFile(*n, false);
+  if (!writePreviewFile(*n, false)) return;
+  setAlphaShown(false);
   showResolution(*n);
-  if (written) logLine("Preview of slot " + QString::number(*n) + " created.");
-  updateActions();
+  logLine("Preview of slot " + QString::number(*n) + " created.");
 }
 
 void Form1::Command4_Click() {
   const auto n = selectedSlot();
   if (!n) return;
   const QString number = QString::number(*n);
-  if (!alphaShown) {
-    logLine("Creating alpha (transparency) indication in grey scale of slot " + number);
-    writePreviewFile(*n, true);
-    Command4->setText("View normal");
-    alphaShown = true;
-  } else {
-    logLine("Creating preview of slot " + number);
-    writePreviewFile(*n, false);
-    Command4->setText("View alpha");
-    alphaShown = false;
-  }
+  logLine(alphaShown ? "Creating preview of slot " + number
+                     : "Creating alpha (transparency) indication in grey scale of slot " + number);
+  if (writePreviewFile(*n, !alphaShown)) setAlphaShown(!alphaShown);
 }
 
 void Form1::highres_Click() {

@@ -38,7 +38,7 @@ TEST_F(PngTest, ImportsTakeAlphaAndTellTheirNotes) {
       "Image.new('RGB', (128, 128), (200, 30, 60)).save('" + rgb.string() + "')"));
   ASSERT_EQ(pillow.status, 0) << pillow.err;
   clickRow(0);
-  drop(q(made), form->p1);
+  drop(q(made), child<QLabel>("p1"));
   EXPECT_EQ(lastMessage() + " " + QString::fromStdString(alphas(0).substr(0, 16)), "Slot 0 loaded with " + q(made) + " 0 85 170 255 255");
   // A truecolour picture is quantized, and the window says so after its line.
   importPng(q(rgb));
@@ -47,8 +47,8 @@ TEST_F(PngTest, ImportsTakeAlphaAndTellTheirNotes) {
   EXPECT_EQ(messages.back(), "Note: the picture's colours were quantized into a new palette.");
   // Import options ▸ Keep the slot's alpha: the colours come, the alpha stays.
   const std::string kept = alphas(0);
-  form->keepAlphaAction->trigger();
-  drop(q(made), form->p1);
+  action("keepAlphaAction")->trigger();
+  drop(q(made), child<QLabel>("p1"));
   EXPECT_EQ(alphas(0), kept);
 }
 
@@ -88,7 +88,7 @@ TEST_F(PngTest, ExportAllWritesSlotFilesAndManifestAndImportAllBringsThemBack) {
   for (int i = 0; i < 20; ++i)
     EXPECT_TRUE(form->container().slots[i].used == original.slots[i].used &&
                 form->container().slots[i].palette == (original.slots[i].used ? original.slots[i].palette : pt::Bytes(1024, 7))) << i;
-  EXPECT_EQ(form->lv->topLevelItem(5)->text(1), "1");
+  EXPECT_EQ(lv()->topLevelItem(5)->text(1), "1");
 }
 
 }  // namespace

@@ -5,7 +5,11 @@
 
 #include <QApplication>
 #include <QDropEvent>
+#include <QAction>
 #include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QMimeData>
 #include <QPointer>
 #include <QTest>
@@ -18,6 +22,7 @@
 #include "tests/support/test_support.h"
 #include "ui/form1.h"
 #include "ui/qt_paths.h"
+#include "ui/preview_pane.h"
 #include "ui/slot_list.h"
 
 // Readable QStrings in failure messages.
@@ -118,10 +123,10 @@ class WindowTest : public ::testing::Test {
   }
   void openThroughDialog(const QString& path) { cd.answers.push_back(path), form->cbOpen_Click(); }
   void clickRow(int row) {  // 0-based, a real mouse click on the list
-    QTreeWidgetItem* item = form->lv->topLevelItem(row);
+    QTreeWidgetItem* item = lv()->topLevelItem(row);
     ASSERT_NE(item, nullptr);
-    form->lv->scrollToItem(item);
-    QTest::mouseClick(form->lv->viewport(), Qt::LeftButton, {}, form->lv->visualItemRect(item).center());
+    lv()->scrollToItem(item);
+    QTest::mouseClick(lv()->viewport(), Qt::LeftButton, {}, lv()->visualItemRect(item).center());
   }
   // A file dragged onto `onto` and dropped there.
   void drop(const QString& path, QWidget* onto) {
@@ -132,7 +137,17 @@ class WindowTest : public ::testing::Test {
     QDropEvent e(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(form.get(), &enter), QApplication::sendEvent(form.get(), &e);
   }
-  QImage shownPicture() const { return form->p1->pixmap().toImage(); }
+  QImage shownPicture() const { return pane()->picture(); }
+  // The window's controls and actions, by their names.
+  template <class T = QWidget>
+  T* child(const QString& name) const {
+    T* found = form->findChild<T*>(name);
+    EXPECT_NE(found, nullptr) << name.toStdString();
+    return found;
+  }
+  QAction* action(const QString& name) const { return child<QAction>(name); }
+  SlotList* lv() const { return child<SlotList>("lv"); }
+  PreviewPane* pane() const { return child<PreviewPane>("previewArea"); }
   QString lastMessage() const { return logMessages(form->logText()).back(); }
   ScratchDir files{pt::test::Medium::Memory};    // containers and slot files
   ScratchDir program{pt::test::Medium::Memory};  // the program's folder, with bmp_header.bin

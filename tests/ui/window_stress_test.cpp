@@ -99,7 +99,7 @@ class WindowStress : public WindowTest {
               QString::number(selected));
     preview = {model[selected], alpha = !alpha};
   }
-  void chooseResolution() { ((radioLow = pick(2) == 0) ? form->lowres : form->highres)->click(); }
+  void chooseResolution() { ((radioLow = pick(2) == 0) ? child<QRadioButton>("lowres") : child<QRadioButton>("highres"))->click(); }
   void setResolution() {
     form->Command3_Click();
     ModelSlot& s = model[selected];
@@ -225,17 +225,17 @@ class WindowStress : public WindowTest {
       Bytes data = s.palette;
       for (const Bytes* b : {&s.pixels, &s.extra}) data.insert(data.end(), b->begin(), b->end());
       ASSERT_TRUE(data == m.data) << "slot " << i;
-      const QTreeWidgetItem* row = form->lv->topLevelItem(i);
+      const QTreeWidgetItem* row = lv()->topLevelItem(i);
       const QString side = rows[i].low ? "128" : "256";
       ASSERT_EQ(QStringList({row->text(1), row->text(2), row->text(3)}),
                 QStringList({QString::number(rows[i].used), side, side})) << "row " << i;
     }
-    ASSERT_EQ(std::tuple(form->lv->topLevelItemCount(), form->lv->columnCount(), form->lv->selectedPosition()),
+    ASSERT_EQ(std::tuple(lv()->topLevelItemCount(), lv()->columnCount(), lv()->selectedPosition()),
               std::tuple(20, 4, selected + 1));
-    ASSERT_EQ(std::pair(form->isAlphaShown(), form->Command4->text()), std::pair(alpha, QString(alpha ? "View normal" : "View alpha")));
-    ASSERT_EQ(std::pair(form->lowres->isChecked(), form->highres->isChecked()), std::pair(radioLow, !radioLow));
-    ASSERT_TRUE(form->Command1->isEnabled() && form->cbEx->isEnabled() && form->Command2->isEnabled() &&
-                form->frmRes->isEnabled() && form->exDialog() == nullptr);
+    ASSERT_EQ(std::pair(form->isAlphaShown(), child<QPushButton>("Command4")->text()), std::pair(alpha, QString(alpha ? "View normal" : "View alpha")));
+    ASSERT_EQ(std::pair(child<QRadioButton>("lowres")->isChecked(), child<QRadioButton>("highres")->isChecked()), std::pair(radioLow, !radioLow));
+    ASSERT_TRUE(child<QPushButton>("Command1")->isEnabled() && child<QPushButton>("cbEx")->isEnabled() && child<QPushButton>("Command2")->isEnabled() &&
+                child("frmRes")->isEnabled() && form->exDialog() == nullptr);
     ASSERT_EQ(std::pair(form->isWindowModified(), prompt.saveQuestions.size()), std::pair(modified, expectedSaveQuestions));
     const auto messages = logMessages(form->logText());
     ASSERT_EQ(messages.size(), expectedMessages.size());

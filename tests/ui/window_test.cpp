@@ -26,7 +26,7 @@ using pt::SaveChoice;
 class Form1Test : public WindowTest {
  protected:
   std::vector<bool> containerCommandsEnabled() const {
-    return {form->Command1->isEnabled(), form->cbEx->isEnabled(), form->Command2->isEnabled(), form->frmRes->isEnabled()};
+    return {child<QPushButton>("Command1")->isEnabled(), child<QPushButton>("cbEx")->isEnabled(), child<QPushButton>("Command2")->isEnabled(), child("frmRes")->isEnabled()};
   }
 };
 
@@ -35,12 +35,12 @@ TEST_F(Form1Test, StartsWithOneLogLineAndOnlyOpenSaveAndTheMenus) {
   EXPECT_TRUE(form->logText().startsWith(today + "-") && form->logText().endsWith(": Loading bitmap header\r\n") &&
               form->logText().count("\r\n") == 1) << form->logText().toStdString();
   EXPECT_EQ(form->windowTitle(), "Brennick Varnholt");
-  EXPECT_TRUE(form->cbOpen->isEnabled() && form->mnuSave->isEnabled());
+  EXPECT_TRUE(child<QPushButton>("cbOpen")->isEnabled() && action("mnuSave")->isEnabled());
   EXPECT_EQ(containerCommandsEnabled(), std::vector<bool>(4, false));
   // Save with nothing open refuses without writing; a bad file enables nothing.
   const QString target = q(files / "early.pt");
   cd.answers = {target};
-  form->mnuSave->trigger();
+  action("mnuSave")->trigger();
   EXPECT_TRUE(lastMessage() == "Save not completed of " + target && !std::filesystem::exists(p(target)));
   pt::test::writeAllBytes(files / "bad.pt", pt::Bytes(pt::kFileSize, 'Z'));
   openThroughDialog(q(files / "bad.pt"));
@@ -49,13 +49,13 @@ TEST_F(Form1Test, StartsWithOneLogLineAndOnlyOpenSaveAndTheMenus) {
   const QString good = writeSample("good.pt");
   openThroughDialog(good);
   EXPECT_EQ(containerCommandsEnabled(), std::vector<bool>(4, true));
-  EXPECT_EQ(QStringList({form->Text1->text(), form->windowTitle()}), QStringList({good, "good.pt[*] \u2014 Brennick Varnholt"}));
+  EXPECT_EQ(QStringList({child<QLineEdit>("Text1")->text(), form->windowTitle()}), QStringList({good, "good.pt[*] \u2014 Brennick Varnholt"}));
   const ShownDialog& open = cd.shown.back();
   EXPECT_EQ(QStringList({open.title, open.filter, open.defaultExt}), QStringList({"Open Paint Tool file", "*.pt|*.pt", "pt"}));
 }
 
 TEST_F(Form1Test, AboutShowsThreeLines) {
-  form->mnuAbout->trigger();
+  action("mnuAbout")->trigger();
   const QStringList lines = QString::fromStdString(prompt.infos.at(0).title + "\r\n" + prompt.infos.at(0).text).split("\r\n");
   EXPECT_TRUE(lines.size() == 4 && lines[0] == "Varnholt" && lines[1].startsWith("ui_tests by ") &&
               lines[1].endsWith(" version 0.1.4 in december 2009")) << lines.join("|").toStdString();
@@ -108,8 +108,8 @@ TEST_F(Form1Test, ClosingWhileTheFormatDialogWaitsEndsTheCommand) {
   openThroughDialog(writeSample("s.pt"));
   const std::size_t dialogs = cd.shown.size();
   whenFormatDialogUp(*form, [this](ExDialog&) {
-    EXPECT_FALSE(form->cbEx->isEnabled() || form->Command2->isEnabled());
-    form->mnuExit->trigger();
+    EXPECT_FALSE(child<QPushButton>("cbEx")->isEnabled() || child<QPushButton>("Command2")->isEnabled());
+    action("mnuExit")->trigger();
   });
   form->Command2_Click();
   EXPECT_TRUE(cd.shown.size() == dialogs && form->exDialog() == nullptr);
@@ -120,29 +120,40 @@ TEST_F(Form1Test, ClosingWhileTheFormatDialogWaitsEndsTheCommand) {
 TEST_F(Form1Test, ClicksInEmptySpaceOrWithCtrlKeepTheSelection) {
   openThroughDialog(writeSample("s.pt"));
   clickRow(3);
-  QWidget* viewport = form->lv->viewport();
+  QWidget* viewport = lv()->viewport();
   QTest::mouseClick(viewport, Qt::LeftButton, {}, QPoint(10, viewport->height() - 3));
-  EXPECT_EQ(form->lv->selectedPosition(), 4);
-  const QRect row = form->lv->visualItemRect(form->lv->topLevelItem(3));
+  EXPECT_EQ(lv()->selectedPosition(), 4);
+  const QRect row = lv()->visualItemRect(lv()->topLevelItem(3));
   QTest::mouseClick(viewport, Qt::LeftButton, Qt::ControlModifier, row.center());
-  EXPECT_EQ(form->lv->selectedPosition(), 4);
+  EXPECT_EQ(lv()->selectedPosition(), 4);
   form->Command4_Click();
   EXPECT_EQ(lastMessage(), "Creating alpha (transparency) indication in grey scale of slot 3");
 }
 
-TEST_F(Form1Test, PreviewFileThatCannotBeWrittenIsLoggedWithoutACreatedLine) {
+// A preview that cannot be written keeps the picture, the alpha view and its
+// caption, and says why.
+TEST_F(Form1Test, FailedPreviewKeepsThePictureAndTheAlphaView) {
   ScratchDir cache;
   pt::test::writeAllBytes(cache / "file", pt::Bytes{1});
   qputenv("XDG_CACHE_HOME", q(cache.path() / "file" / "cache").toUtf8());
   ScratchDir folder;
   makeWindow(q(folder.path()));
   openThroughDialog(writeSample("s.pt"));
+  action("alphaAction")->trigger();
+  const QImage before = shownPicture();
   std::filesystem::remove_all(folder.path());
   pt::test::writeAllBytes(folder.path(), pt::Bytes{1});  // the folder's name is now a file
   clickRow(2);
-  qunsetenv("XDG_CACHE_HOME");
   EXPECT_EQ(lastMessage(), "Preview of slot 2 not written: Not a directory");
-  EXPECT_EQ(shownPicture().size(), QSize(128, 128));  // drawn from memory all the same
+  action("alphaAction")->trigger();
+  qunsetenv("XDG_CACHE_HOME");
+  const auto messages = logMessages(form->logText());
+  EXPECT_EQ(std::vector<QString>(messages.end() - 2, messages.end()),
+            (std::vector<QString>{"Creating preview of slot 2", "Preview of slot 2 not written: Not a directory"}));
+  EXPECT_EQ(shownPicture(), before);
+  EXPECT_TRUE(form->isAlphaShown());
+  EXPECT_EQ(child<QPushButton>("Command4")->text(), "View normal");
+  EXPECT_EQ(action("alphaAction")->text(), "View normal");
   std::filesystem::remove(folder.path());
   std::filesystem::create_directory(folder.path());
 }
@@ -179,9 +190,9 @@ class ViewTest : public WindowTest {
       s.pixels[0] = 1, s.pixels[8] = 2, s.pixels[20 * 256 + 20] = 3, s.pixels[40 * 256 + 12] = 7;
     }));
   }
-  QSize pictureSize() const { return form->p1->pixmap().size(); }
+  QSize pictureSize() const { return child<QLabel>("p1")->pixmap().size(); }
   void ctrlWheel(int delta) {
-    QWidget* v = form->previewArea->viewport();
+    QWidget* v = pane()->viewport();
     QWheelEvent e(QPointF(10, 10), v->mapToGlobal(QPointF(10, 10)), {}, QPoint(0, delta),
                   Qt::NoButton, Qt::ControlModifier, Qt::NoScrollPhase, false);
     QApplication::sendEvent(v, &e);
@@ -191,25 +202,25 @@ class ViewTest : public WindowTest {
 TEST_F(ViewTest, ZoomLevelsScaleThePictureNearestNeighbour) {
   EXPECT_EQ(pictureSize(), QSize(256, 256));
   for (int factor : {2, 4, 8}) {
-    form->setZoom(factor);
+    pane()->setZoom(factor);
     EXPECT_EQ(pictureSize(), QSize(256 * factor, 256 * factor));
   }
   // One slot pixel is a 4 x 4 block at 400%: (8, 0) shows entry 2 as opaque blue.
-  form->setZoom(4);
+  pane()->setZoom(4);
   const QImage zoomed = shownPicture();
   EXPECT_EQ(std::pair(zoomed.pixel(32, 0) & 0xFFFFFF, zoomed.pixel(35, 3) & 0xFFFFFF), std::pair(0x0000FFu, 0x0000FFu));
   EXPECT_EQ(zoomed.pixel(36, 3) & 0xFFFFFF, zoomed.pixel(36, 0) & 0xFFFFFF);
-  form->setZoom(0);  // fit
-  const QSize room = form->previewArea->viewport()->size();
+  pane()->setZoom(0);  // fit
+  const QSize room = pane()->viewport()->size();
   EXPECT_EQ(pictureSize().width(), std::min(room.width(), room.height()));
   // A low-resolution slot at 200% is 256 pixels wide.
-  form->setZoom(2);
+  pane()->setZoom(2);
   clickRow(2);
   EXPECT_EQ(pictureSize(), QSize(256, 256));
   // Ctrl+wheel steps through the levels.
-  EXPECT_EQ((ctrlWheel(120), form->zoom()), 4);
+  EXPECT_EQ((ctrlWheel(120), pane()->zoom()), 4);
   ctrlWheel(-120), ctrlWheel(-120);
-  EXPECT_EQ(form->zoom(), 1);
+  EXPECT_EQ(pane()->zoom(), 1);
 }
 
 TEST_F(ViewTest, TransparencyViewBlendsEachEntrysAlphaOverTheCheckerboard) {
@@ -230,10 +241,10 @@ TEST_F(ViewTest, TransparencyViewBlendsEachEntrysAlphaOverTheCheckerboard) {
 }
 
 TEST_F(ViewTest, StatusBarDescribesThePixelUnderTheMouse) {
-  form->setZoom(2);
-  QMouseEvent move(QEvent::MouseMove, QPointF(25, 81), form->p1->mapToGlobal(QPointF(25, 81)),
+  pane()->setZoom(2);
+  QMouseEvent move(QEvent::MouseMove, QPointF(25, 81), child<QLabel>("p1")->mapToGlobal(QPointF(25, 81)),
                    Qt::NoButton, Qt::NoButton, Qt::NoModifier);
-  QApplication::sendEvent(form->p1, &move);
+  QApplication::sendEvent(child<QLabel>("p1"), &move);
   EXPECT_EQ(form->statusBar()->currentMessage(), "x 12  y 40  index 7  alpha 200  rgb 10 20 30");
 }
 
@@ -244,7 +255,7 @@ class ChangesTest : public WindowTest {
   void openAndChange() {
     openThroughDialog(first);
     clickRow(2);  // low resolution
-    form->highres->click();
+    child<QRadioButton>("highres")->click();
     form->Command3_Click();
   }
   QString first = writeSample("first.pt"), other = writeSample("other.pt");
@@ -278,7 +289,7 @@ TEST_F(ChangesTest, CloseOrOpenWithChangesAsksSaveDiscardOrCancel) {
     if (!c.close) cd.answers.push_back(other);
     c.close ? (void)form->close() : form->cbOpen_Click();
     EXPECT_EQ(prompt.saveQuestions, std::vector<std::string>{"first.pt"});
-    EXPECT_EQ(c.close ? !form->isVisible() : form->Text1->text() == other, c.goesOn);
+    EXPECT_EQ(c.close ? !form->isVisible() : child<QLineEdit>("Text1")->text() == other, c.goesOn);
     EXPECT_EQ(form->isWindowModified(), !c.goesOn || (c.close && c.choice == SaveChoice::Discard));
     if (!saveAs.isEmpty()) EXPECT_EQ(pt::test::readAll(p(saveAs)).size(), pt::kFileSize);
   }
@@ -287,7 +298,7 @@ TEST_F(ChangesTest, CloseOrOpenWithChangesAsksSaveDiscardOrCancel) {
 TEST_F(ChangesTest, DroppedContainerAsksAboutTheChangesAndOpens) {
   openAndChange();
   prompt.saveChoices = {SaveChoice::Discard};
-  drop(other, form->tlog);
+  drop(other, child("tlog"));
   EXPECT_EQ(lastMessage(), "Opened : " + other);
   EXPECT_TRUE(prompt.saveQuestions.size() == 1 && !form->isWindowModified());
 }
