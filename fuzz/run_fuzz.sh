@@ -17,7 +17,7 @@ max_len_of() {
   case $1 in
     container_reader) echo 1409100 ;;
     bitmap_import_*) echo 140000 ;;
-    raw_import) echo 70000 ;;
+    raw_import|slot_clip) echo 70000 ;;
   esac
 }
 
@@ -27,10 +27,11 @@ corpus_of() {
     bitmap_import_*) echo bitmap ;;
     raw_import) echo raw ;;
     png_import) echo png ;;
+    slot_clip) echo slot_clip ;;
   esac
 }
 
-for target in container_reader bitmap_import_normal bitmap_import_lowres bitmap_import_slot10 raw_import png_import; do
+for target in container_reader bitmap_import_normal bitmap_import_lowres bitmap_import_slot10 raw_import png_import slot_clip; do
   bin="$build/bin/${target}_fuzz"
   [ -x "$bin" ] || { echo "!! $bin is missing: build $build first"; status=1; continue; }
   mkdir -p "$work/$target/corpus" "$work/$target/artifacts"

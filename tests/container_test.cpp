@@ -2,6 +2,7 @@
 
 #include "container/pt_reader.h"
 #include "container/pt_writer.h"
+#include "container/slot_clip.h"
 #include "sample/sample_container.h"
 #include "tests/support/test_support.h"
 
@@ -152,6 +153,40 @@ TEST(ContainerWrite, IncompleteContainerIsRefusedAndNothingWritten) {
   broken.slots[10].extra.pop_back();
   EXPECT_FALSE(writePtFile(broken, dir / "x.pt", prompt));
   EXPECT_TRUE(dir.entries().empty() && prompt.questions.empty() && prompt.errors.empty());
+}
+
+// A copied slot: the split slot 10 in one piece, pasted into slot 3 where
+// the container writer puts it; bytes of another kind or shape change nothing.
+TEST(SlotClip, CopiesSlot10WholeAndPastesIntoItsPlace) {
+  const Bytes bytes = positionalContainer();
+  const Bytes clip = encodeSlotClip(parsed(bytes).slots[10]);
+  ASSERT_EQ(clip.size(), 66570u);
+  EXPECT_EQ(slice(clip, 0, 10), (Bytes{'P', 'T', 'S', 'L', 1, 0, 0, 1, 0, 1}));
+  Bytes pixels = slice(bytes, 720036, 745472);
+  const Bytes second = slice(bytes, 761856, 801956);
+  pixels.insert(pixels.end(), second.begin(), second.end());
+  EXPECT_EQ(slice(clip, 10, 1034), slice(bytes, 719012, 720036));
+  EXPECT_EQ(slice(clip, 1034, 66570), pixels);
+  PtFile into = parsed(bytes);
+  ASSERT_TRUE(pasteSlotClip(clip, into.slots[3], 3));
+  const Bytes written = serializePtFile(into);
+  EXPECT_EQ(slice(written, 253008, 319568), slice(clip, 10, 66570));
+  EXPECT_EQ(slice(written, 319568, 319580), slice(bytes, 319568, 319580));  // trailer kept
+  EXPECT_EQ(std::pair(written[53253], written[53273]), std::pair(std::uint8_t{0}, std::uint8_t{1}));
+  const struct { std::size_t at; std::uint8_t value; std::size_t size; const char* why; } bad[] = {
+      {0, 'X', 66570, "does not start with"}, {4, 2, 66570, "version 2"},   {5, 2, 66570, "used flag 2"},
+      {7, 0, 66570, "picture size 0 x 256"}, {9, 2, 66570, "picture size 256 x 512"},
+      {0, 'P', 66569, "66569 bytes"}, {0, 'P', 66571, "66571 bytes"}};
+  for (const auto& b : bad) {
+    Bytes changed = clip;
+    changed[b.at] = b.value;
+    changed.resize(b.size);
+    PtFile kept = parsed(bytes);
+    const Status pasted = pasteSlotClip(changed, kept.slots[10], 10);
+    ASSERT_FALSE(pasted) << b.why;
+    EXPECT_NE(describe(pasted.error()).find(b.why), std::string::npos) << describe(pasted.error());
+    EXPECT_EQ(serializePtFile(kept), bytes) << b.why;
+  }
 }
 
 }  // namespace
