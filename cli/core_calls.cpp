@@ -2,6 +2,7 @@
 
 #include "common/data_files.h"
 #include "common/file_io.h"
+#include "common/program.h"
 #include "container/pt_reader.h"
 #include "container/pt_writer.h"
 #include "exchange/slot_files.h"
@@ -50,10 +51,7 @@ Status exportSlotFile(const PtFile& file, std::uint8_t slot, const fs::path& pat
 }
 
 Result<BmpHeader> headerBesideProgram() {
-  std::error_code ec;
-  fs::path exe = fs::read_symlink("/proc/self/exe", ec);
-  const fs::path folder = ec ? fs::current_path() : exe.parent_path();
-  auto loaded = loadBmpHeader(findDataFile(folder, kBmpHeaderFileName));
+  auto loaded = loadBmpHeader(findDataFile(programFolder(), kBmpHeaderFileName));
   if (loaded) return *loaded;
   return Error{loaded.error().kind, describe(loaded.error()) + "\nBitmap work needs " +
                                         std::string(kBmpHeaderFileName) + " beside the program."};

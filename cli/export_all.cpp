@@ -2,7 +2,6 @@
 // core and written through the batch writer, which flushes once per few
 // hundred files.
 #include <malloc.h>
-#include <sys/stat.h>
 
 #include <algorithm>
 #include <iostream>
@@ -104,9 +103,9 @@ int cmdExportAll(const std::vector<std::string>& ins, const std::string& dir,
     }
     for (const auto& name : job.names) {
       const fs::path target = job.folder / name;
-      struct stat st {};
-      if (::stat(target.c_str(), &st) != 0) continue;
-      if (!S_ISREG(st.st_mode)) refusals.push_back(target.string() + ": not a regular file");
+      const FileType type = fileTypeAt(target);
+      if (type == FileType::Missing) continue;
+      if (type != FileType::Regular) refusals.push_back(target.string() + ": not a regular file");
       else if (!force) refusals.push_back(target.string() + ": exists (give --force to replace it)");
     }
   }

@@ -1,5 +1,6 @@
 // The command line of ptool: its commands, arguments and options, and the
 // exit statuses of a wrong command line.
+#include <algorithm>
 #include <functional>
 #include <iostream>
 
@@ -65,8 +66,10 @@ void addForce(CLI::App* cmd, Arguments& a, const char* what) {
 
 }  // namespace
 
-int runPtool(int argc, char** argv) {
+int runPtool(std::vector<std::string> args) {
   CLI::App app("ptool - work on Paint Tool (.pt) texture containers from the command line.", "ptool");
+  // "/dir/x.pt" is a file on every system, never an option.
+  app.allow_windows_style_options(false);
   app.set_version_flag("--version", VARNHOLT_VERSION, "print the version and exit");
   app.require_subcommand(1);
   Arguments a;
@@ -160,7 +163,10 @@ int runPtool(int argc, char** argv) {
              "'ptool COMMAND --help' describes one command.");
 
   try {
-    app.parse(argc, argv);
+    // CLI11 takes the arguments last first, without the program's name.
+    if (!args.empty()) args.erase(args.begin());
+    std::reverse(args.begin(), args.end());
+    app.parse(args);
   } catch (const CLI::ParseError& e) {
     if (e.get_exit_code() == 0) return app.exit(e);  // --help, --version
     return usageError(e.what());

@@ -32,6 +32,6 @@ int cmdDiff(const std::string& a, const std::string& b);
 int cmdThumbnail(const std::string& in, const std::string& out, int size);
 
 // Runs ptool on its command line; returns the exit status.
-int runPtool(int argc, char** argv);
+int runPtool(std::vector<std::string> args);  // UTF-8, the program's name first
 
 }  // namespace pt::cli

@@ -4,17 +4,15 @@
 // and survives a crash of the system once the writer says so) while paying
 // for one flush per batch instead of two per file.
 //
-// Each file is first written, unflushed and readable by its owner only, to
-// an unnamed temporary file in its target's folder (O_TMPFILE; a named one
-// as safeWriteFile names them where the file system has none, or when
-// VARNHOLT_NAMED_TEMPORARIES is set), then given its final permission bits. When a batch is full or commit() is called, one syncfs() per
-// file system puts all their data and inodes on disk in one journal commit
-// and reports any write-back error since the files were opened (Linux 5.8
-// and later; an fsync per file where syncfs is missing); then each file is
-// linked or renamed into place, and a second syncfs() commits all the new
-// names at once. A crash before a file's rename leaves its earlier file and
-// no trace of the new one (an unnamed file vanishes); after it, the complete
-// new file, since its data was durable before its name existed.
+// Each file is written, unflushed, to a temporary file of the engine in
+// temp_files.h (private, unnamed where the system allows), then given its
+// final permission bits. When a batch is full or commit() is called, the
+// data of all its files goes to disk at once (one syncfs() per file system on
+// Linux, which also reports any write-back error since the files were
+// opened); then each file takes its name, and the names are flushed at once.
+// A crash before a file's rename leaves its earlier file and no trace of the
+// new one; after it, the complete new file, since its data was durable
+// before its name existed.
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>

@@ -1,5 +1,6 @@
 #pragma once
-// Thin POSIX file access that reports the operating system's own error text.
+// File access that reports the operating system's own error text: one
+// interface, built from file_io_posix.cpp or file_io_win32.cpp.
 #include <cstdint>
 #include <filesystem>
 #include <optional>
@@ -8,6 +9,7 @@
 
 #include "common/bytes.h"
 #include "common/error.h"
+#include "common/temp_files.h"
 
 namespace pt {
 
@@ -28,7 +30,7 @@ class FileReader {
   Result<std::size_t> readAt(std::uint64_t offset, std::span<const std::span<std::uint8_t>> parts);
 
  private:
-  int fd_ = -1;
+  std::intptr_t fd_ = -1;  // a descriptor, or a Windows handle
   std::uint64_t size_ = 0;
 };
 
@@ -62,13 +64,11 @@ enum class Durability {
 // Scratch: whatever stands at the path itself (a link included) is replaced;
 // a link is never written through.
 //
-// The new content is readable by the owner only until it is complete. On
-// Linux the file has no name until then (O_TMPFILE); elsewhere, or where the
-// file system lacks it, a named temporary file is removed on SIGINT, SIGTERM
-// and SIGHUP, and those of processes that no longer exist are removed by a
-// later write into the same folder. The environment variable
-// VARNHOLT_NAMED_TEMPORARIES, when set, makes every write take the named way,
-// as on a file system without O_TMPFILE (the tests use it).
+// The new content is made by the temporary-file engine (temp_files.h):
+// private to the owner until complete, without a name while it is written
+// where the system allows, and never left behind by a failure, a signal or
+// a kill. Another program holding the target open (Windows) is waited for
+// briefly, then refused as ErrorKind::Busy.
 Status safeWriteFile(const std::filesystem::path& target,
                      std::span<const std::uint8_t> data,
                      Durability durability = Durability::Flushed);
@@ -79,12 +79,18 @@ Status safeWriteFile(const std::filesystem::path& target,
                      std::span<const std::span<const std::uint8_t>> parts,
                      Durability durability = Durability::Flushed);
 
-// Removes the temporary files that writes of processes no longer running
-// left in the folder. safeWriteFile does this itself; exposed for tests.
-void sweepStaleTemporaries(const std::filesystem::path& folder);
+// What stands at a path, links followed (a link loop is Other).
+enum class FileType { Missing, Regular, Folder, Other };
+FileType fileTypeAt(const std::filesystem::path& path);
 
-// Prefix of the temporary files safeWriteFile names, for tests that check
-// nothing is left behind. Names are "<prefix><name>.<pid>.<n>.tmp".
-inline constexpr const char* kTempPrefix = ".varnholt-";
+// Which file a path names, links followed: two paths name one file when
+// their identities are equal. POSIX: device and inode; Windows: the volume's
+// serial number and the file index (st_ino is 0 there).
+struct FileId {
+  std::uint64_t volume = 0;
+  std::uint64_t index = 0;
+  auto operator<=>(const FileId&) const = default;
+};
+std::optional<FileId> fileIdentity(const std::filesystem::path& path);
 
 }  // namespace pt

@@ -1,7 +1,9 @@
 #pragma once
-// An exclusive advisory lock (flock) on a file for the whole of a
-// read-change-write, so that two processes working on one container do not
-// lose an update.
+// An exclusive lock on a file for the whole of a read-change-write, so that
+// two processes working on one container do not lose an update. POSIX: an
+// advisory flock; Windows: LockFileEx on a byte past any data, polled (a
+// blocked waiter under Wine may never wake after the file was replaced).
+#include <cstdint>
 #include <filesystem>
 
 #include "common/error.h"
@@ -27,8 +29,8 @@ class FileLock {
   bool holdsFile() const { return fd_ >= 0; }
 
  private:
-  explicit FileLock(int fd) : fd_(fd) {}
-  int fd_ = -1;
+  explicit FileLock(std::intptr_t fd);
+  std::intptr_t fd_ = -1;  // a descriptor, or a Windows handle
 };
 
 }  // namespace pt

@@ -4,7 +4,6 @@
 #include <cctype>
 #include <cstdio>
 #include <map>
-#include <sys/stat.h>
 
 #include <nlohmann/json.hpp>
 
@@ -189,8 +188,8 @@ std::vector<fs::path> existingTargets(const std::vector<PlannedFile>& files) {
 
 Status writePlannedFiles(const fs::path& folder, const std::vector<PlannedFile>& files) {
   for (const auto& f : files) {
-    struct stat st {};
-    if (::stat(f.path.c_str(), &st) == 0 && !S_ISREG(st.st_mode))
+    const FileType type = fileTypeAt(f.path);
+    if (type != FileType::Missing && type != FileType::Regular)
       return Error{ErrorKind::NotAFile, f.path.string() + ": not a regular file"};
   }
   if (auto made = makeFolders(folder); !made) return made;

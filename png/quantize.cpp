@@ -1,6 +1,5 @@
 #include "png/quantize.h"
 
-#include <dlfcn.h>
 #include <libimagequant.h>
 
 #include <algorithm>
@@ -8,6 +7,8 @@
 #include <limits>
 #include <string>
 #include <unordered_map>
+
+#include "common/program.h"
 
 namespace pt {
 
@@ -58,8 +59,8 @@ std::size_t nearest(const std::array<Entry, kPaletteEntries>& entries, const Ent
 class OneThread {
  public:
   OneThread() {
-    set_ = reinterpret_cast<void (*)(int)>(dlsym(RTLD_DEFAULT, "omp_set_num_threads"));
-    auto get = reinterpret_cast<int (*)()>(dlsym(RTLD_DEFAULT, "omp_get_max_threads"));
+    set_ = reinterpret_cast<void (*)(int)>(loadedFunction("omp_set_num_threads"));
+    auto get = reinterpret_cast<int (*)()>(loadedFunction("omp_get_max_threads"));
     if (set_ && get) {
       previous_ = get();
       set_(1);

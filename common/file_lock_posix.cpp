@@ -1,3 +1,4 @@
+// Container locks on Linux and other POSIX systems: flock.
 #include "common/file_lock.h"
 
 #include <fcntl.h>
@@ -11,17 +12,18 @@
 namespace pt {
 
 FileLock::FileLock(FileLock&& other) noexcept : fd_(std::exchange(other.fd_, -1)) {}
+FileLock::FileLock(std::intptr_t fd) : fd_(fd) {}
 
 FileLock& FileLock::operator=(FileLock&& other) noexcept {
   if (this != &other) {
-    if (fd_ >= 0) ::close(fd_);
+    if (fd_ >= 0) ::close(static_cast<int>(fd_));
     fd_ = std::exchange(other.fd_, -1);
   }
   return *this;
 }
 
 FileLock::~FileLock() {
-  if (fd_ >= 0) ::close(fd_);  // closing the last descriptor releases the lock
+  if (fd_ >= 0) ::close(static_cast<int>(fd_));  // closing the last descriptor releases the lock
 }
 
 Result<FileLock> FileLock::exclusive(const std::filesystem::path& path) {
