@@ -9,7 +9,7 @@
 
 #include "bitmap/bmp_header.h"
 #include "container/pt_file.h"
-#include "container/user_prompt.h"
+#include "common/user_prompt.h"
 
 namespace pt::bench {
 

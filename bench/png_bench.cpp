@@ -24,7 +24,7 @@ constexpr std::uint8_t kSlot = 0;  // a used, high-resolution slot
 struct Workspace {
   BenchDir dir;
   PtFile sample = makeSamplePtFile();
-  Bytes pngBytes = encodeSlotPng(sample.slots[kSlot], kSlot, false);
+  Bytes pngBytes = *encodeSlotPng(sample.slots[kSlot], kSlot, false);
   Bytes rawBytes = buildRawTex(sample.slots[kSlot]);
   Bytes rgba;
   fs::path pngFile = dir / "slot.png";

@@ -5,8 +5,8 @@
 
 #include "common/error.h"
 #include "container/pt_file.h"
-#include "container/user_prompt.h"
-#include "exchange/import_options.h"
+#include "common/user_prompt.h"
+#include "options/import_options.h"
 
 namespace pt {
 

@@ -4,7 +4,7 @@
 // the commands after their own line.
 #include <iostream>
 
-#include "container/user_prompt.h"
+#include "common/user_prompt.h"
 
 namespace pt::cli {
 

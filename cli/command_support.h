@@ -10,7 +10,7 @@
 #include "cli/container_locks.h"
 #include "common/error.h"
 #include "container/pt_file.h"
-#include "exchange/import_options.h"
+#include "options/import_options.h"
 
 namespace pt::cli {
 

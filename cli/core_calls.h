@@ -1,7 +1,7 @@
 #pragma once
 // The core routines ptool calls, each as a value that carries its reason:
 // reading and saving a container, and exporting a slot as a file. Slot files
-// by extension come from exchange/slot_batch.h.
+// by extension come from exchange/slot_files.h.
 #include <cstdint>
 #include <filesystem>
 #include <optional>
@@ -10,9 +10,9 @@
 #include "bitmap/bmp_header.h"
 #include "common/error.h"
 #include "container/pt_file.h"
-#include "container/user_prompt.h"
-#include "exchange/import_options.h"
-#include "exchange/slot_batch.h"
+#include "common/user_prompt.h"
+#include "options/import_options.h"
+#include "batch/slot_batch.h"
 
 namespace pt::cli {
 

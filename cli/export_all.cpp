@@ -14,7 +14,7 @@
 #include "common/batch_write.h"
 #include "common/file_io.h"
 #include "container/pt_layout.h"
-#include "exchange/slot_batch.h"
+#include "batch/slot_batch.h"
 
 namespace pt::cli {
 

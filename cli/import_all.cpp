@@ -5,7 +5,7 @@
 #include "cli/command_support.h"
 #include "cli/core_calls.h"
 #include "cli/ptool_commands.h"
-#include "exchange/slot_batch.h"
+#include "batch/slot_batch.h"
 
 namespace pt::cli {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "exchange/import_options.h"
+#include "options/import_options.h"
 
 namespace pt::cli {
 

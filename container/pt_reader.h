@@ -5,7 +5,7 @@
 
 #include "common/error.h"
 #include "container/pt_file.h"
-#include "container/user_prompt.h"
+#include "common/user_prompt.h"
 
 namespace pt {
 

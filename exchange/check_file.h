@@ -2,7 +2,7 @@
 #include <cstdint>
 #include <filesystem>
 
-#include "container/user_prompt.h"
+#include "common/user_prompt.h"
 
 namespace pt {
 

@@ -6,7 +6,7 @@
 
 #include "common/error.h"
 #include "container/pt_file.h"
-#include "exchange/import_options.h"
+#include "options/import_options.h"
 
 namespace pt {
 

@@ -7,9 +7,6 @@
 #include <memory>
 #include <string>
 
-#include "common/file_io.h"
-#include "exchange/slot_files.h"
-
 namespace pt {
 
 namespace {
@@ -22,8 +19,9 @@ Error encodeError(int code) {
   return Error{ErrorKind::Io, std::string("PNG encoder: ") + spng_strerror(code)};
 }
 
-// The one place the core's flushed whole-file replace is called from.
-Result<Bytes> encode(const PtSlot& slot, std::uint8_t index, bool alphaView) {
+}  // namespace
+
+Result<Bytes> encodeSlotPng(const PtSlot& slot, std::uint8_t index, bool alphaView) {
   const bool low = isLowRes(slot.height);
   const std::uint32_t side = low ? kLowResWidth : kHighResSide;
   const std::size_t pictureBytes = std::size_t{side} * side;
@@ -76,22 +74,6 @@ Result<Bytes> encode(const PtSlot& slot, std::uint8_t index, bool alphaView) {
   Bytes out(bytes, bytes + length);
   std::free(buffer);
   return out;
-}
-
-}  // namespace
-
-Bytes encodeSlotPng(const PtSlot& slot, std::uint8_t index, bool alphaView) {
-  Result<Bytes> r = encode(slot, index, alphaView);
-  return r ? std::move(*r) : Bytes{};
-}
-
-Status exportSlotPng(const PtFile& file, std::uint8_t slot, const std::filesystem::path& path,
-                     UserPrompt& prompt, bool alphaView) {
-  if (slot >= kSlotCount) return Error{ErrorKind::Invalid, "there is no slot " + std::to_string(slot)};
-  if (file.slots[slot].used != 1) return exportSlotFile(file, slot, path, {}, prompt);
-  Result<Bytes> png = encode(file.slots[slot], slot, alphaView);
-  if (!png) return png.error();
-  return showingIoError(exportSlotFile(file, slot, path, *png, prompt), prompt);
 }
 
 }  // namespace pt

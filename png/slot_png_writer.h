@@ -1,11 +1,9 @@
 #pragma once
 // Writing a slot as an indexed PNG whose palette keeps the alpha values.
 #include <cstdint>
-#include <filesystem>
 
 #include "common/error.h"
 #include "container/pt_file.h"
-#include "container/user_prompt.h"
 
 namespace pt {
 
@@ -13,12 +11,8 @@ namespace pt {
 // tRNS, 256 x 256 pixels, or the 128 x 128 picture of a low-resolution slot
 // (the first 16384 bytes of its pixel data). In the alpha view every entry's
 // colour is the grey level of its alpha; the alpha itself stays.
-// Empty when the slot lacks the container's array sizes.
-Bytes encodeSlotPng(const PtSlot& slot, std::uint8_t index, bool alphaView);
-
-// Export of a used slot to a PNG file: asks before an existing file is
-// replaced, writes the file as a whole and flushed.
-Status exportSlotPng(const PtFile& file, std::uint8_t slot, const std::filesystem::path& path,
-                     UserPrompt& prompt, bool alphaView = false);
+// Incomplete when the slot lacks the container's array sizes; the encoder's
+// own reason when it fails.
+Result<Bytes> encodeSlotPng(const PtSlot& slot, std::uint8_t index, bool alphaView);
 
 }  // namespace pt

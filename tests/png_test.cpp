@@ -7,6 +7,7 @@
 #include "sample/sample_container.h"
 #include "png/png_import.h"
 #include "png/slot_png_writer.h"
+#include "exchange/slot_files.h"
 #include "tests/support/test_support.h"
 
 namespace pt {

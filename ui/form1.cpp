@@ -19,7 +19,7 @@
 #include <QStatusBar>
 #include <QVBoxLayout>
 
-#include "exchange/ex_dialog.h"
+#include "ui/ex_dialog.h"
 #include "ui/import_options_menu.h"
 #include "ui/palette_grid.h"
 #include "ui/preview_pane.h"

@@ -8,9 +8,9 @@
 
 #include "bitmap/bmp_header.h"
 #include "container/pt_file.h"
-#include "container/user_prompt.h"
-#include "exchange/ex_dialog.h"
-#include "exchange/import_options.h"
+#include "common/user_prompt.h"
+#include "ui/ex_dialog.h"
+#include "options/import_options.h"
 #include "ui/file_dialog.h"
 #include "ui/preview_file.h"
 #include "ui/slot_format.h"

@@ -2,7 +2,7 @@
 // and manifest.json, the same folder ptool's export-all and import-all use.
 #include <QTreeWidgetItem>
 
-#include "exchange/slot_batch.h"
+#include "batch/slot_batch.h"
 #include "ui/form1.h"
 #include "ui/qt_paths.h"
 #include "ui/slot_list.h"

@@ -2,10 +2,8 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 
-#include "exchange/ex_dialog.h"
 #include "exchange/slot_files.h"
-#include "exchange/slot_batch.h"
-#include "png/slot_png_writer.h"
+#include "ui/ex_dialog.h"
 #include "ui/form1.h"
 #include "ui/import_options_menu.h"
 #include "ui/qt_paths.h"

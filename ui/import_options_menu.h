@@ -3,7 +3,7 @@
 // kept for the session. Every import (one slot, all slots, a drop) asks it.
 #include <QMenu>
 
-#include "exchange/import_options.h"
+#include "options/import_options.h"
 
 namespace varnholt {
 

@@ -2,7 +2,7 @@
 #include <QPointer>
 #include <QWidget>
 
-#include "container/user_prompt.h"
+#include "common/user_prompt.h"
 
 namespace varnholt {
 

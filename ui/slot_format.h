@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "exchange/slot_batch.h"
+#include "exchange/slot_files.h"
 
 namespace varnholt {
 

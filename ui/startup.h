@@ -3,7 +3,7 @@
 #include <optional>
 
 #include "bitmap/bmp_header.h"
-#include "container/user_prompt.h"
+#include "common/user_prompt.h"
 
 namespace varnholt {
 

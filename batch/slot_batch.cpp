@@ -1,19 +1,13 @@
-#include "exchange/slot_batch.h"
+#include "batch/slot_batch.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cstdio>
 #include <map>
 
 #include <nlohmann/json.hpp>
 
-#include "bitmap/bitmap_import.h"
-#include "bitmap/slot_bitmap_writer.h"
 #include "common/batch_write.h"
 #include "common/file_io.h"
-#include "exchange/raw_tex.h"
-#include "png/png_import.h"
-#include "png/slot_png_writer.h"
 
 namespace pt {
 
@@ -88,50 +82,6 @@ Result<std::vector<SlotFile>> fromNames(const fs::path& folder) {
 }
 
 }  // namespace
-
-std::optional<SlotFileFormat> slotFileFormatOf(const fs::path& path) {
-  std::string ext = path.extension().string();
-  std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
-  if (ext == ".tex") return SlotFileFormat::Tex;
-  if (ext == ".bmp") return SlotFileFormat::Bmp;
-  if (ext == ".png") return SlotFileFormat::Png;
-  return std::nullopt;
-}
-
-const char* extensionOf(SlotFileFormat format) {
-  switch (format) {
-    case SlotFileFormat::Tex: return ".tex";
-    case SlotFileFormat::Bmp: return ".bmp";
-    case SlotFileFormat::Png: return ".png";
-  }
-  return "";
-}
-
-Result<Bytes> slotFileBytes(const PtFile& file, std::uint8_t slot, SlotFileFormat format,
-                            const BmpHeader* header, bool alphaView) {
-  if (file.slots[slot].used != 1)
-    return Error{ErrorKind::NotUsed, "slot " + std::to_string(slot) + " holds no texture (not used)"};
-  switch (format) {
-    case SlotFileFormat::Tex: return buildRawTex(file.slots[slot]);
-    case SlotFileFormat::Bmp:
-      if (!header) return Error{ErrorKind::Unsupported, "bitmaps need the bitmap header template"};
-      return buildSlotBitmap(file, slot, *header, alphaView);
-    case SlotFileFormat::Png: break;
-  }
-  Bytes png = encodeSlotPng(file.slots[slot], slot, alphaView);
-  if (png.empty()) return Error{ErrorKind::Incomplete, "the slot's data is incomplete"};
-  return png;
-}
-
-Result<ImportNotes> importSlotFile(PtFile& file, std::uint8_t slot, const fs::path& path,
-                                   SlotFileFormat format, const ImportOptions& options) {
-  switch (format) {
-    case SlotFileFormat::Tex: return importRawTexFile(path, file.slots[slot]);
-    case SlotFileFormat::Bmp: return importBitmapFile(path, file.slots[slot], slot, options);
-    case SlotFileFormat::Png: break;
-  }
-  return importPngFile(path, file.slots[slot], slot, options);
-}
 
 std::string slotFileName(std::size_t slot, SlotFileFormat format) {
   char name[16];

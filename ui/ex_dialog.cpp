@@ -1,4 +1,4 @@
-#include "exchange/ex_dialog.h"
+#include "ui/ex_dialog.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "exchange/import_options.h"
+#include "options/import_options.h"
 
 #include "container/pt_layout.h"
 

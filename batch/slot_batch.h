@@ -1,7 +1,6 @@
 #pragma once
-// A container's slots as a folder of files, and single slot files by their
-// extension. export-all writes "slotNN.EXT" for every used slot and
-// "manifest.json" beside them:
+// A container's slots as a folder of files. export-all writes "slotNN.EXT"
+// for every used slot and "manifest.json" beside them:
 //   {"container": NAME, "slots": [{"slot": n, "used": 0|1, "width": w,
 //    "height": h, "file": "slotNN.EXT" or null}, ...]}
 // import-all reads the files a manifest names, or without one every
@@ -17,24 +16,10 @@
 #include "bitmap/bmp_header.h"
 #include "common/error.h"
 #include "container/pt_file.h"
-#include "exchange/import_options.h"
+#include "exchange/slot_files.h"
+#include "options/import_options.h"
 
 namespace pt {
-
-enum class SlotFileFormat { Tex, Bmp, Png };
-
-// The format a file name's extension names (any letter case), if any.
-std::optional<SlotFileFormat> slotFileFormatOf(const std::filesystem::path& path);
-const char* extensionOf(SlotFileFormat format);  // ".tex", ".bmp", ".png"
-
-// The bytes of a used slot's file; NotUsed for an unused slot. `header` is
-// needed for bitmaps only.
-Result<Bytes> slotFileBytes(const PtFile& file, std::uint8_t slot, SlotFileFormat format,
-                            const BmpHeader* header, bool alphaView);
-
-// Import of one slot from a file; a refused file leaves the slot as it was.
-Result<ImportNotes> importSlotFile(PtFile& file, std::uint8_t slot, const std::filesystem::path& path,
-                                  SlotFileFormat format, const ImportOptions& options);
 
 inline constexpr const char* kManifestName = "manifest.json";
 
