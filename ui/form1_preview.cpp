@@ -53,9 +53,9 @@ void Form1::showPreview(std::uint8_t slot) { writePreviewFile(slot, false); }
 bool Form1::writePreviewFile(std::uint8_t slot, bool alphaView) {
   QString moved;
   const auto error = preview_.write(ptFile, slot, bmpHeader, alphaView, moved);
-  if (!moved.isEmpty()) logLine(moved);
+  if (!moved.isEmpty()) logNote(slot, moved.toStdString());
   if (error) {
-    logLine("Preview of slot " + QString::number(slot) + " not written: " + *error);
+    logNote(slot, "the preview was not written: " + error->toStdString());
     return false;
   }
   pane_->showSlot(ptFile.slots[slot], alphaView);
@@ -106,10 +106,7 @@ void Form1::lowres_Click() {
 void Form1::Command3_Click() {
   const auto n = selectedSlot();
   if (!n) return;
-  pt::PtSlot& slot = ptFile.slots[*n];
-  const auto before = std::pair(slot.width, slot.height);
-  pt::setSlotResolution(slot, lowres->isChecked());
-  if (std::pair(slot.width, slot.height) != before) markModified();
+  if (pt::setSlotResolution(ptFile.slots[*n], lowres->isChecked())) markModified();
   showPreview(*n);
   logLine("Set slot " + QString::number(*n) + " to new resolution");
 }
