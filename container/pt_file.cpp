@@ -28,13 +28,9 @@ SlotRow slotRow(const PtFile& file, std::size_t slot) {
                  s.height == kLowResHeightAsRead ? 128 : s.height};
 }
 
-bool setSlotResolution(PtSlot& slot, bool lowRes) {
-  const std::int16_t height = lowRes ? kLowResHeightAsRead : kHighResSide;
-  const std::int16_t width = lowRes ? kLowResWidth : kHighResSide;
-  const bool changed = slot.height != height || slot.width != width;
-  slot.height = height;
-  slot.width = width;
-  return changed;
+void setSlotResolution(PtSlot& slot, bool lowRes) {
+  slot.height = lowRes ? kLowResHeightAsRead : kHighResSide;
+  slot.width = lowRes ? kLowResWidth : kHighResSide;
 }
 
 }  // namespace pt

@@ -54,7 +54,6 @@ struct SlotRow {
 SlotRow slotRow(const PtFile& file, std::size_t slot);
 
 // The resolution switch: stores 128 x 512 or 256 x 256, nothing else.
-// True when that changed the slot.
-bool setSlotResolution(PtSlot& slot, bool lowRes);
+void setSlotResolution(PtSlot& slot, bool lowRes);
 
 }  // namespace pt

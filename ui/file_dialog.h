@@ -30,9 +30,16 @@ class FileDialog {
   // setting, or "" when the user cancelled (the setting is then kept).
   QString showOpen() { return keep(runOpen()); }
   QString showSave() { return keep(runSave()); }
-  // A folder chooser with its own title; the other settings are neither
-  // used nor changed. "" when cancelled.
-  QString showFolder(const QString& title) { return runFolder(title); }
+  // A folder chooser with its own title. It starts at the folder it last
+  // gave (setFolder), else in the directory setting; the other settings are
+  // neither used nor changed. "" when cancelled.
+  QString showFolder(const QString& title) {
+    const QString chosen = runFolder(title);
+    if (!chosen.isEmpty()) folder_ = chosen;
+    return chosen;
+  }
+  void setFolder(const QString& folder) { folder_ = folder; }
+  const QString& folder() const { return folder_; }
 
  protected:
   virtual QString runOpen() = 0;
@@ -50,6 +57,7 @@ class FileDialog {
   QString defaultExt_;
   QString fileName_;
   QString directory_;
+  QString folder_;
 };
 
 // "desc|pattern|desc|pattern" as Qt name filters; a description that is the

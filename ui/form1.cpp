@@ -15,12 +15,14 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSplitter>
 #include <QMenu>
 #include <QStatusBar>
 #include <QVBoxLayout>
 
 #include "ui/ex_dialog.h"
 #include "ui/import_options_menu.h"
+#include "ui/palette_edit.h"
 #include "ui/palette_grid.h"
 #include "ui/preview_pane.h"
 #include "ui/slot_list.h"
@@ -30,6 +32,7 @@ namespace varnholt {
 namespace {
 
 constexpr int kPreviewSide = 257;
+constexpr int kSmallestPreview = 132;  // a low-resolution slot at 100%
 
 QPushButton* makeButton(const QString& name, const QString& tip, QWidget* parent) {
   auto* b = new QPushButton(parent);
@@ -74,6 +77,9 @@ Form1::Form1(FileDialog& dialog, pt::UserPrompt& userPrompt, const QString& prog
   makeActions();
   buildControls();
   buildMenu();
+  buildEditMenu();
+  buildRecentMenu();
+  restoreSettings();
   Form_Load();
   updateTitle();
   updateActions();
@@ -143,21 +149,33 @@ void Form1::buildControls() {
   Text1->setReadOnly(true);
   column->addWidget(Text1);
 
+  // The content frame: slot list beside the preview, the log below; both
+  // borders are splitters, so that every pane can be made larger or smaller
+  // and the window fits small screens.
   auto* Frame1 = new QGroupBox("Content", central);
   Frame1->setObjectName("Frame1");
-  auto* content = new QGridLayout(Frame1);
-  content->setHorizontalSpacing(10);
-  content->setVerticalSpacing(8);
+  auto* content = new QVBoxLayout(Frame1);
+  auto* logSplitter = new QSplitter(Qt::Vertical, Frame1);
+  logSplitter->setObjectName("logSplitter");
+  auto* listSplitter = new QSplitter(Qt::Horizontal, logSplitter);
+  listSplitter->setObjectName("listSplitter");
+  content->addWidget(logSplitter);
 
-  lv = new SlotList(Frame1);
+  lv = new SlotList(listSplitter);
   lv->setObjectName("lv");
-  lv->setMinimumWidth(300);
-  content->addWidget(lv, 0, 0, 2, 1);
+  lv->setMinimumWidth(200);
 
-  pane_ = new PreviewPane(Frame1);
-  content->addWidget(pane_, 0, 1);
+  // The preview takes what the list leaves, with the resolution frame under
+  // it and the palette beside both.
+  auto* right = new QWidget(listSplitter);
+  auto* rightGrid = new QGridLayout(right);
+  rightGrid->setContentsMargins(0, 0, 0, 0);
+  rightGrid->setHorizontalSpacing(10);
+  pane_ = new PreviewPane(right);
+  pane_->setMinimumSize(kSmallestPreview, kSmallestPreview);
+  rightGrid->addWidget(pane_, 0, 0);
 
-  frmRes = new QGroupBox("Resolution/Alpha state", Frame1);
+  frmRes = new QGroupBox("Resolution/Alpha state", right);
   frmRes->setObjectName("frmRes");
   frmRes->setFixedWidth(kPreviewSide + 4);
   lowres = new QRadioButton("128x128", frmRes);
@@ -177,32 +195,33 @@ void Form1::buildControls() {
   res->addWidget(Command3, 0, 1);
   res->addWidget(Command4, 1, 1);
   res->setColumnStretch(0, 1);
-  paletteGrid = new PaletteGrid(Frame1);
+  paletteGrid = new PaletteGrid(right);
   paletteGrid->setObjectName("paletteGrid");
-  auto* under = new QHBoxLayout;
-  under->setSpacing(12);
-  under->addWidget(frmRes, 0, Qt::AlignTop);
-  under->addWidget(paletteGrid, 0, Qt::AlignTop);
-  under->addStretch(1);
-  content->addLayout(under, 1, 1);
+  rightGrid->addWidget(frmRes, 1, 0, Qt::AlignLeft);
+  rightGrid->addWidget(paletteGrid, 0, 1, 2, 1, Qt::AlignTop);
+  rightGrid->setRowStretch(0, 1);
+  rightGrid->setColumnStretch(0, 1);
+  listSplitter->setStretchFactor(0, 1);
+  listSplitter->setStretchFactor(1, 2);
+  listSplitter->setChildrenCollapsible(false);
 
-  tlog = new QPlainTextEdit(Frame1);
+  tlog = new QPlainTextEdit(logSplitter);
   tlog->setObjectName("tlog");
   tlog->setReadOnly(true);
   tlog->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
   tlog->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   tlog->setLineWrapMode(QPlainTextEdit::WidgetWidth);
   tlog->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
-  tlog->setMinimumHeight(8 * tlog->fontMetrics().lineSpacing() + 12);
-  content->addWidget(tlog, 2, 0, 1, 2);
+  // Shrinkable to two lines; it starts with about eight.
+  tlog->setMinimumHeight(2 * tlog->fontMetrics().lineSpacing() + 12);
+  logSplitter->setStretchFactor(0, 3);
+  logSplitter->setStretchFactor(1, 1);
+  logSplitter->setCollapsible(0, false);
+  logSplitter->setCollapsible(1, false);
+  logSplitter->setSizes({500, 8 * tlog->fontMetrics().lineSpacing() + 12});
 
-  content->setColumnStretch(0, 1);
-  content->setColumnStretch(1, 2);
-  content->setRowStretch(0, 3);
-  content->setRowStretch(2, 1);
   column->addWidget(Frame1, 1);
   setCentralWidget(central);
-  resize(900, 760);
   statusBar();
 
   connect(Command3, &QPushButton::clicked, this, &Form1::Command3_Click);
@@ -229,6 +248,8 @@ void Form1::updateActions() {
   for (QAction* a : zoomGroup->actions()) a->setEnabled(open);
   zoomInAction->setEnabled(open && pane_->canZoomIn());
   zoomOutAction->setEnabled(open && pane_->canZoomOut());
+  copySlotAction->setEnabled(open);
+  pasteSlotAction->setEnabled(open);
 }
 
 void Form1::updateTitle() {
@@ -238,8 +259,6 @@ void Form1::updateTitle() {
   }
   setWindowTitle(QFileInfo(containerPath_).fileName() + "[*] — Brennick Varnholt");
 }
-
-void Form1::markModified() { setWindowModified(true); }
 
 void Form1::buildMenu() {
   QMenu* mnuFile = menuBar()->addMenu("File");
@@ -290,6 +309,7 @@ void Form1::closeEvent(QCloseEvent* event) {
   // A command waiting for the format dialog ends without an answer, and the
   // dialog goes with the window so that the program can end.
   closing_ = true;
+  storeSettings();
   endFormatWait();
   if (exDialog_) exDialog_->close();
   QMainWindow::closeEvent(event);

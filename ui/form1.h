@@ -4,7 +4,9 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <cstdint>
+#include <memory>
 #include <optional>
+#include <vector>
 
 #include "bitmap/bmp_header.h"
 #include "container/pt_file.h"
@@ -23,13 +25,17 @@ class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
+class QUndoStack;
 
 namespace varnholt {
 
+class ColourPicker;
 class ImportOptionsMenu;
 class PaletteGrid;
 class PreviewPane;
+class RecentFiles;
 class SlotList;
+struct SlotsBefore;
 
 class Form1 final : public QMainWindow {
   Q_OBJECT
@@ -62,10 +68,6 @@ class Form1 final : public QMainWindow {
   // Loads the selected slot from `path` in `format` and logs the outcome.
   void importFile(pt::SlotFileFormat format, const QString& path);
   void logLine(const QString& message);
-  // A note or a reason, after the log line it belongs to: "Slot N: " when it
-  // is about a slot, and one sentence.
-  void logNote(std::optional<std::uint8_t> slot, const std::string& text);
-  void logNote(std::optional<std::uint8_t> slot, const pt::Error& error);
 
   // What imports do with a file's palette and alpha: the Import options menu.
   pt::ImportOptions importOptions() const;
@@ -73,6 +75,15 @@ class Form1 final : public QMainWindow {
   // a folder back into the container, all or nothing.
   void exportAllSlots();
   void importAllSlots();
+
+  // Edit menu (form1_edit.cpp): every change to the container goes on the
+  // undo stack; a slot is copied as a PNG and in an exact form of our own.
+  void copySlot();
+  void pasteSlot();
+  // Double-click on the palette grid: the entry's colour and alpha.
+  void editPaletteEntry(int entry);
+  // The colour dialog behind the palette edit; the window has a Qt one.
+  void setColourPicker(ColourPicker* picker);
 
   // Answer of the format dialog: 0 raw data, 1 bitmap, 2 PNG, 255 none yet.
   std::uint8_t ExDialog_Return = 255;
@@ -101,7 +112,6 @@ class Form1 final : public QMainWindow {
   // Sets every control's and action's enabled state from the window's state.
   void updateActions();
   void updateTitle();
-  void markModified();
   // Asks about unsaved changes; false when the user keeps them (Cancel, or
   // a Save that did not complete).
   bool maybeSave();
@@ -117,6 +127,16 @@ class Form1 final : public QMainWindow {
   bool askFormat(std::uint8_t mode);
   void endFormatWait();
   void prepareSlotDialog(pt::SlotFileFormat format);
+
+  // Edit menu, settings and Open recent (form1_edit.cpp, form1_settings.cpp).
+  void buildEditMenu();
+  // Puts a change just made to the container on the undo stack.
+  void recordChange(const QString& text, const SlotsBefore& before, bool always = false);
+  void showRestoredSlots(const std::vector<std::uint8_t>& slots);
+  void buildRecentMenu();
+  void fitToScreen();
+  void restoreSettings();
+  void storeSettings();
 
   FileDialog& cd;
   pt::UserPrompt& prompt;
@@ -158,6 +178,12 @@ class Form1 final : public QMainWindow {
   QAction* transparencyAction;
   QAction* alphaAction;  // Command4
   QAction* mnuAbout;
+  QAction* copySlotAction;
+  QAction* pasteSlotAction;
+  RecentFiles* recentMenu;
+  QUndoStack* undoStack_;
+  std::unique_ptr<ColourPicker> ownColourPicker_;
+  ColourPicker* colourPicker_;
 };
 
 }  // namespace varnholt

@@ -6,6 +6,7 @@
 #include "ui/palette_grid.h"
 #include "ui/preview_pane.h"
 #include "ui/slot_list.h"
+#include "ui/undo_commands.h"
 
 namespace varnholt {
 
@@ -53,9 +54,9 @@ void Form1::showPreview(std::uint8_t slot) { writePreviewFile(slot, false); }
 bool Form1::writePreviewFile(std::uint8_t slot, bool alphaView) {
   QString moved;
   const auto error = preview_.write(ptFile, slot, bmpHeader, alphaView, moved);
-  if (!moved.isEmpty()) logNote(slot, moved.toStdString());
+  if (!moved.isEmpty()) logLine(moved);
   if (error) {
-    logNote(slot, "the preview was not written: " + error->toStdString());
+    logLine("Preview of slot " + QString::number(slot) + " not written: " + *error);
     return false;
   }
   pane_->showSlot(ptFile.slots[slot], alphaView);
@@ -106,7 +107,9 @@ void Form1::lowres_Click() {
 void Form1::Command3_Click() {
   const auto n = selectedSlot();
   if (!n) return;
-  if (pt::setSlotResolution(ptFile.slots[*n], lowres->isChecked())) markModified();
+  const SlotsBefore before = recordSlots(ptFile, *n);
+  pt::setSlotResolution(ptFile.slots[*n], lowres->isChecked());
+  recordChange(QString("Set slot %1 to %2").arg(*n).arg(lowres->isChecked() ? "128x128" : "256x256"), before);
   showPreview(*n);
   logLine("Set slot " + QString::number(*n) + " to new resolution");
 }

@@ -5,18 +5,43 @@
 
 namespace varnholt {
 
+namespace {
+
+// Qt's own folder chooser refuses a name that is not an existing folder; this
+// one also takes the name of a new folder, which the export then makes.
+class FolderChooser final : public QFileDialog {
+ public:
+  using QFileDialog::QFileDialog;
+  QString newFolder;
+
+  void accept() override {
+    const QStringList chosen = selectedFiles();
+    if (chosen.size() != 1 || QFileInfo::exists(chosen.front())) return QFileDialog::accept();
+    newFolder = chosen.front();
+    QDialog::accept();
+  }
+};
+
+}  // namespace
+
 QString QtFileDialog::runOpen() { return run(false); }
 QString QtFileDialog::runSave() { return run(true); }
 
 QString QtFileDialog::runFolder(const QString& title) {
-  QFileDialog dialog(owner_, title);
+  FolderChooser dialog(owner_, title);
   dialog.setFileMode(QFileDialog::Directory);
   dialog.setOption(QFileDialog::ShowDirsOnly, true);
   if (nonNative_) dialog.setOption(QFileDialog::DontUseNativeDialog, true);
-  const QString folder = directory().isEmpty() ? lastFolder_ : directory();
-  if (!folder.isEmpty()) dialog.setDirectory(folder);
-  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
-  return dialog.selectedFiles().front();
+  if (!folder().isEmpty()) {
+    // Inside its parent, with the folder itself chosen.
+    dialog.setDirectory(QFileInfo(folder()).absolutePath());
+    dialog.selectFile(QFileInfo(folder()).fileName());
+  } else if (const QString start = directory().isEmpty() ? lastFolder_ : directory(); !start.isEmpty()) {
+    dialog.setDirectory(start);
+  }
+  if (dialog.exec() != QDialog::Accepted) return {};
+  if (!dialog.newFolder.isEmpty()) return dialog.newFolder;
+  return dialog.selectedFiles().value(0);
 }
 
 QString QtFileDialog::run(bool save) {

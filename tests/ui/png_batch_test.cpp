@@ -44,7 +44,7 @@ TEST_F(PngTest, ImportsTakeAlphaAndTellTheirNotes) {
   importPng(q(rgb));
   const auto messages = logMessages(form->logText());
   EXPECT_EQ(messages[messages.size() - 2], "Slot 0 loaded with " + q(rgb));
-  EXPECT_EQ(messages.back(), "Slot 0: The picture's colours were quantized into a new palette.");
+  EXPECT_EQ(messages.back(), "Note: the picture's colours were quantized into a new palette.");
   // Import options ▸ Keep the slot's alpha: the colours come, the alpha stays.
   const std::string kept = alphas(0);
   action("keepAlphaAction")->trigger();
@@ -67,7 +67,7 @@ TEST_F(PngTest, ExportAllWritesSlotFilesAndManifestAndImportAllBringsThemBack) {
   cd.answers = {q(folder)};
   form->exportAllSlots();
   EXPECT_EQ(prompt.questions.size(), 1u);
-  EXPECT_EQ(lastMessage(), "The existing files were kept.");
+  EXPECT_EQ(lastMessage(), "Export of all slots to " + q(folder) + " failed: the existing files were kept");
   // Into a container whose pictures all differ; a bad file first stops it all.
   const pt::PtFile original = pt::makeSamplePtFile();  // as s.pt
   openThroughDialog(writeSample("changed.pt", [](pt::PtFile& f) {
@@ -79,7 +79,7 @@ TEST_F(PngTest, ExportAllWritesSlotFilesAndManifestAndImportAllBringsThemBack) {
   form->importAllSlots();
   auto messages = logMessages(form->logText());
   EXPECT_EQ(messages[messages.size() - 2], "Import of all slots from " + q(folder) + " failed");
-  EXPECT_TRUE(messages.back().startsWith("Slot 04: " + q(folder / "slot04.png") + ": ")) << messages.back().toStdString();
+  EXPECT_TRUE(messages.back().startsWith("slot 04: " + q(folder / "slot04.png") + ": ")) << messages.back().toStdString();
   EXPECT_TRUE(form->container().slots[0].palette == pt::Bytes(1024, 7) && !form->isWindowModified());
   pt::test::writeAllBytes(folder / "slot04.png", slot4);
   cd.answers = {q(folder)};

@@ -55,6 +55,33 @@ TEST(RealDialogs, OpenLetsAMissingNameReachTheReader) {
   EXPECT_EQ(logMessages(form.logText()).back(), "Open failed of " + path);
 }
 
+// Export all into a folder typed in the chooser that does not exist yet;
+// again into it, one question names the files there.
+TEST(RealDialogs, ExportAllMakesATypedNewFolderAndNamesTheFilesThatExist) {
+  settings::open().clear();  // no folder remembered from an earlier test
+  ScratchDir dir, program;
+  std::filesystem::copy_file(VARNHOLT_BMP_HEADER, program / pt::kBmpHeaderFileName);
+  pt::test::writeAllBytes(dir / "s.pt", pt::makeSampleContainer());
+  QtFileDialog cd;
+  cd.setNonNative(true);
+  ScriptedPrompt prompt;
+  Form1 form(cd, prompt, q(program.path()), pt::test::shippedBmpHeader());
+  form.openFile(q(dir / "s.pt"));
+  whenModalUp<QFileDialog>([](QFileDialog& d) {
+    auto* name = d.findChild<QLineEdit*>("fileNameEdit");
+    ASSERT_NE(name, nullptr);
+    QTest::keyClicks(name, "new");
+    QTest::keyClick(name, Qt::Key_Return);
+  });
+  form.exportAllSlots();
+  EXPECT_EQ(logMessages(form.logText()).back(), "Exported 17 slots to " + q(dir / "new"));
+  whenModalUp<QFileDialog>([](QFileDialog& d) { QTest::keyClick(d.findChild<QLineEdit*>("fileNameEdit"), Qt::Key_Return); });
+  form.exportAllSlots();
+  ASSERT_EQ(prompt.questions.size(), 1u);
+  EXPECT_EQ(prompt.questions[0].text, "18 of the 18 files to write exist already in " + (dir / "new").string() +
+                                          ":\nslot00.png, slot01.png, slot02.png, slot04.png, slot05.png and 13 more\nOverwrite them?");
+}
+
 TEST(RealDialogs, MessageBoxesAnswerWithTheClickedButton) {
   QtUserPrompt prompt;
   const auto click = [](QMessageBox::StandardButton which, const char* title) {

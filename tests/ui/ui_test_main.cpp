@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QSettings>
+#include <QTemporaryDir>
 
 static QtMessageHandler previousHandler = nullptr;
 
@@ -15,5 +17,8 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName("Varnholt");
   QApplication::setQuitOnLastWindowClosed(false);  // the tests close windows themselves
+  // The window's settings go to a scratch folder, never the user's.
+  const QTemporaryDir settings;
+  QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, settings.path());
   return RUN_ALL_TESTS();
 }

@@ -21,6 +21,7 @@
 #include "sample/sample_container.h"
 #include "tests/support/test_support.h"
 #include "ui/form1.h"
+#include "ui/app_settings.h"
 #include "ui/qt_paths.h"
 #include "ui/preview_pane.h"
 #include "ui/slot_list.h"
@@ -103,6 +104,7 @@ inline void whenFormatDialogUp(Form1& form, std::function<void(ExDialog&)> actio
 class WindowTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    settings::open().clear();  // what an earlier test's window left
     std::filesystem::copy_file(VARNHOLT_BMP_HEADER, program / pt::kBmpHeaderFileName);
     header = pt::test::shippedBmpHeader();
     makeWindow();
