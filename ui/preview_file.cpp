@@ -1,12 +1,23 @@
 #include "ui/preview_file.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QStandardPaths>
 
 #include "bitmap/slot_bitmap_writer.h"
+#include "common/data_files.h"
 #include "ui/qt_paths.h"
 
 namespace varnholt {
+
+QString previewFolder(const QString& programFolder) {
+  const auto header = pt::findDataFile(toPath(programFolder), pt::kBmpHeaderFileName);
+  if (header.parent_path() == toPath(programFolder) && QFileInfo(programFolder).isWritable()) return programFolder;
+  const QString cache = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
+  if (cache.isEmpty()) return programFolder;
+  QDir().mkpath(cache);  // a failure shows when the preview is written
+  return cache;
+}
 
 PreviewFile::PreviewFile(const QString& programFolder)
     : path_(QDir(programFolder).filePath(kPreviewFileName)) {}

@@ -1,7 +1,8 @@
 #pragma once
-// Where the preview bitmap "pre.bmp" is written. It belongs in the program's
-// folder; when that cannot be written (an installed program in a read-only
-// folder), previews move to the user's cache folder for the rest of the run.
+// Where the preview bitmap "pre.bmp" is written. Beside a build it belongs in
+// the program's folder; an installed program keeps it in the user's cache
+// folder. When the chosen folder cannot be written, previews move to the
+// cache folder for the rest of the run.
 #include <QString>
 #include <optional>
 
@@ -11,6 +12,12 @@
 namespace varnholt {
 
 inline constexpr const char* kPreviewFileName = "pre.bmp";
+
+// The folder for "pre.bmp": `programFolder` when the program runs from a
+// build (its header template lies beside it) and the user may write there;
+// otherwise (installed under a prefix, where the template is in
+// share/varnholt, or a folder the user cannot write) the user's cache folder.
+QString previewFolder(const QString& programFolder);
 
 class PreviewFile {
  public:
