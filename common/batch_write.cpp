@@ -130,7 +130,8 @@ Status BatchWriter::add(const fs::path& requested, std::span<const std::uint8_t>
   const fs::path target = resolveLinks(requested);
   auto refuse = [&](const Error& e) { return state_->fail(withPath(requested, e)); };
   const FileType type = fileTypeAt(target);
-  if (type == FileType::Folder || type == FileType::Other) return refuse(Error{ErrorKind::NotAFile, {}, 0});
+  if (type == FileType::Folder) return refuse(errnoError(EISDIR));
+  if (type == FileType::Other) return refuse(Error{ErrorKind::NotAFile, {}, 0});
   const bool replacing = type == FileType::Regular;
   if (replacing && state_->existing == Existing::Keep) return refuse(Error{ErrorKind::Declined, "the file exists"});
   auto file = TempFile::create(target, replacing);

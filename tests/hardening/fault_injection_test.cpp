@@ -12,10 +12,12 @@
 #include <functional>
 
 #include "bitmap/slot_bitmap_writer.h"
+#include "common/batch_write.h"
 #include "common/file_io.h"
 #include "container/pt_writer.h"
 #include "sample/sample_container.h"
 #include "exchange/slot_files.h"
+#include "png/slot_png_writer.h"
 #include "tests/support/test_support.h"
 
 namespace pt {
@@ -43,35 +45,7 @@ int shownError(bool ok, const ScriptedPrompt& prompt) {
   return 253;
 }
 
-std::vector<WritePath> writePaths() {
-  static const PtFile sample = makeSamplePtFile();
-  const auto shown = [](auto write) {  // through a prompt that answers Yes
-    return [write](const fs::path& p) {
-      ScriptedPrompt prompt;
-      prompt.answers = {true};
-      return shownError(write(p, prompt), prompt);
-    };
-  };
-  return {{"container save", kFileSize, shown([](const fs::path& p, ScriptedPrompt& pr) { return writePtFile(sample, p, pr); })},
-          {"bitmap export", 66614, shown([](const fs::path& p, ScriptedPrompt& pr) {
-             return exportBitmap(sample, 2, p, test::shippedBmpHeader(), pr);
-           })},
-          {"preview", 66614, [](const fs::path& p) {
-             auto written = writeSlotBitmap(sample, 0, p, test::shippedBmpHeader(), true);
-             return written ? 0 : written.error().code;
-           }}};
-}
-
-bool tempLeft(const fs::path& dir) {
-  for (const auto& e : fs::directory_iterator(dir))
-    if (e.path().filename().string().rfind(kTempPrefix, 0) == 0) return true;
-  return false;
-}
-
-const Bytes& earlierFile() {
-  static const Bytes b(3000, 0x5D);
-  return b;
-}
+int codeOf(const Status& s) { return s ? 0 : s.error().code; }
 
 int inChild(const std::function<int()>& fn, rlim_t sizeLimit = RLIM_INFINITY) {
   const pid_t pid = ::fork();
@@ -88,14 +62,56 @@ int inChild(const std::function<int()>& fn, rlim_t sizeLimit = RLIM_INFINITY) {
   return WIFEXITED(status) ? WEXITSTATUS(status) : 255;
 }
 
+std::vector<WritePath> writePaths() {
+  static const PtFile sample = makeSamplePtFile();
+  static const Bytes container = makeSampleContainer();
+  const auto save = [](const fs::path& p) {
+    ScriptedPrompt yes;
+    yes.answers = {true};
+    return codeOf(savePtFile(sample, p, yes));
+  };
+  return {{"container save", kFileSize, save},
+          {"named temporaries", kFileSize, [save](const fs::path& p) {  // as where the system has no unnamed files
+             return inChild([&] {
+               ::setenv("VARNHOLT_NAMED_TEMPORARIES", "1", 1);
+               return save(p);
+             });
+           }},
+          {"PNG export", encodeSlotPng(sample.slots[0], 0, false)->size(), [](const fs::path& p) {
+             ScriptedPrompt prompt;  // answers Yes
+             prompt.answers = {true};
+             return shownError(exportSlotPng(sample, 0, p, prompt).ok(), prompt);
+           }},
+          {"preview", 66614, [](const fs::path& p) {
+             return codeOf(writeSlotBitmap(sample, 0, p, test::shippedBmpHeader(), true));
+           }},
+          {"batch writer", kFileSize, [](const fs::path& p) {
+             BatchWriter writer(BatchWriter::Existing::Replace);
+             const Status added = writer.add(p, container);
+             return codeOf(added ? writer.commit() : added);
+           }}};
+}
+
+bool tempLeft(const fs::path& dir) {
+  for (const auto& e : fs::directory_iterator(dir))
+    if (e.path().filename().string().rfind(kTempPrefix, 0) == 0) return true;
+  return false;
+}
+
+const Bytes& earlierFile() {
+  static const Bytes b(3000, 0x5D);
+  return b;
+}
+
 TEST(FaultInjection, FileSizeLimitsAtTheStartAndPartWay) {
   for (const WritePath& w : writePaths()) {
-    for (rlim_t limit : {rlim_t{0}, rlim_t{1}, rlim_t{4096}, rlim_t{w.bytes / 2}, rlim_t{w.bytes - 1}}) {
+    for (rlim_t limit : {rlim_t{0}, rlim_t{1}, rlim_t{w.bytes / 2}, rlim_t{w.bytes - 1}}) {
       ScratchDir dir;
       const fs::path target = dir / "target";
       test::writeAllBytes(target, earlierFile());
       EXPECT_EQ(inChild([&] { return w.run(target); }, limit), EFBIG) << w.name << " limit " << limit;
-      EXPECT_TRUE(readAll(target) == earlierFile() && !tempLeft(dir.path())) << w.name << " limit " << limit;
+      EXPECT_EQ(readAll(target), earlierFile()) << w.name << " limit " << limit;
+      EXPECT_FALSE(tempLeft(dir.path())) << w.name << " limit " << limit;
     }
     // The limit set just above the size lets the same write through.
     ScratchDir dir;
@@ -109,10 +125,31 @@ TEST(FaultInjection, FolderAsTargetAndMissingFolder) {
     ScratchDir dir;
     fs::create_directory(dir / "folder");
     test::writeAllBytes(dir / "folder" / "inside", earlierFile());
-    EXPECT_EQ(std::pair(w.run(dir / "folder"), w.run(dir / "missing" / "target")), std::pair(EISDIR, ENOENT)) << w.name;
-    EXPECT_TRUE(readAll(dir / "folder" / "inside") == earlierFile() && !fs::exists(dir / "missing") &&
-                !tempLeft(dir.path()) && !tempLeft(dir / "folder")) << w.name;
+    EXPECT_EQ(w.run(dir / "folder"), EISDIR) << w.name;
+    EXPECT_EQ(w.run(dir / "missing" / "target"), ENOENT) << w.name;
+    EXPECT_EQ(readAll(dir / "folder" / "inside"), earlierFile()) << w.name;
+    EXPECT_FALSE(fs::exists(dir / "missing")) << w.name;
+    EXPECT_FALSE(tempLeft(dir.path())) << w.name;
+    EXPECT_FALSE(tempLeft(dir / "folder")) << w.name;
   }
+}
+
+// A folder that cannot be made is refused with the part of the path at fault.
+TEST(FaultInjection, MakeFoldersNamesThePartItCannotMake) {
+  ScratchDir dir;
+  test::writeAllBytes(dir / "file", earlierFile());
+  const auto reason = [](int code) { return std::generic_category().message(code); };
+  const struct { fs::path folder; std::string says; } cases[] = {
+      {dir / "a" / "b" / "c", ""},
+      {dir / "a", ""},
+      {dir / "file" / "x" / "y", (dir / "file" / "x").string() + ": " + reason(ENOTDIR)},
+      {dir / "file", (dir / "file").string() + ": " + reason(ENOTDIR)}};
+  for (const auto& c : cases) {
+    const Status made = makeFolders(c.folder);
+    EXPECT_EQ(made ? "" : describe(made.error()), c.says) << c.folder;
+  }
+  EXPECT_TRUE(fs::is_directory(dir / "a" / "b" / "c"));
+  EXPECT_EQ(readAll(dir / "file"), earlierFile());
 }
 
 // A small tmpfs mounted for one test; needs root.
@@ -123,7 +160,9 @@ class TmpfsMount {
     mounted_ = ::mount("tmpfs", at.c_str(), "tmpfs", 0, options.c_str()) == 0;
     if (!mounted_) why_ = std::generic_category().message(errno);
   }
-  ~TmpfsMount() { if (mounted_) ::umount2(at_.c_str(), MNT_DETACH); }
+  ~TmpfsMount() {
+    if (mounted_) ::umount2(at_.c_str(), MNT_DETACH);
+  }
   bool mounted() const { return mounted_; }
   const std::string& why() const { return why_; }
   bool remountReadOnly() { return ::mount("tmpfs", at_.c_str(), "tmpfs", MS_REMOUNT | MS_RDONLY, nullptr) == 0; }
@@ -154,8 +193,12 @@ TEST(FaultInjection, FullAndReadOnlyFileSystems) {
       EXPECT_EQ(w.run(target), ENOSPC) << w.name << " room " << room;
     }
     ASSERT_TRUE(fsmount.remountReadOnly());
-    EXPECT_EQ(std::pair(w.run(target), w.run(dir / "small" / "new")), std::pair(EROFS, EROFS)) << w.name;
-    EXPECT_TRUE(readAll(target) == earlierFile() && !tempLeft(dir / "small")) << w.name;
+    EXPECT_EQ(w.run(target), EROFS) << w.name;
+    EXPECT_EQ(w.run(dir / "small" / "new"), EROFS) << w.name;
+    EXPECT_EQ(readAll(target), earlierFile()) << w.name;
+    EXPECT_FALSE(tempLeft(dir / "small")) << w.name;
+    const Status made = makeFolders(dir / "small" / "new" / "sub");
+    EXPECT_EQ(describe(made.error()), (dir / "small" / "new").string() + ": " + std::generic_category().message(EROFS));
   }
 }
 
@@ -165,7 +208,8 @@ TEST(FaultInjection, FolderWithoutWritePermissionForAnOrdinaryUser) {
   ScratchDir dir;
   fs::permissions(dir.path(), fs::perms::all, fs::perm_options::add);  // let the user reach it
   fs::create_directory(dir / "locked");
-  const fs::path in = dir / "in.pt", target = dir / "locked" / "target.pt";
+  const fs::path in = dir / "in.pt";
+  const fs::path target = dir / "locked" / "target.pt";
   test::writeAllBytes(in, makeSampleContainer());
   test::writeAllBytes(target, earlierFile());
   fs::permissions(in, fs::perms::others_read, fs::perm_options::add);
@@ -173,9 +217,11 @@ TEST(FaultInjection, FolderWithoutWritePermissionForAnOrdinaryUser) {
   fs::permissions(dir / "locked", fs::perms::owner_all | fs::perms::others_read | fs::perms::others_exec);
   const auto r = test::runCommand("setpriv --reuid=65534 --regid=65534 --clear-groups " +
                                   test::shellQuote(VARNHOLT_PTOOL) + " copy --force " + quotePath(in) + " " + quotePath(target));
-  EXPECT_TRUE(r.err.find(std::generic_category().message(EACCES)) != std::string::npos &&
-              r.err.find("Save not completed of " + target.string()) != std::string::npos) << r.err;
-  EXPECT_TRUE(r.status == 1 && readAll(target) == earlierFile() && !tempLeft(dir / "locked"));
+  EXPECT_NE(r.err.find(std::generic_category().message(EACCES)), std::string::npos) << r.err;
+  EXPECT_NE(r.err.find("Save not completed of " + target.string()), std::string::npos) << r.err;
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(readAll(target), earlierFile());
+  EXPECT_FALSE(tempLeft(dir / "locked"));
 }
 
 }  // namespace

@@ -8,11 +8,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <thread>
 
+#include "common/batch_write.h"
 #include "common/file_io.h"
 #include "common/file_lock.h"
+#include "common/temp_files.h"
 #include "sample/sample_container.h"
 #include "tests/support/test_support.h"
 
@@ -43,12 +44,16 @@ TEST(SafeWriteTargets, SpecialFilesAndLinkLoopsAreRefusedAndUntouched) {
   for (const auto& [name, reason] : cases) {
     EXPECT_TRUE(fileExists(dir / name)) << name;
     const auto r = runPtool("copy --force " + quotePath(dir / "in.pt") + " " + quotePath(dir / name));
-    EXPECT_TRUE(r.status == 1 && r.err.find(reason) != std::string::npos &&
-                r.err.find("Save not completed of " + (dir / name).string()) != std::string::npos) << name << ": " << r.err;
+    EXPECT_EQ(r.status, 1) << name;
+    EXPECT_NE(r.err.find(reason), std::string::npos) << name << ": " << r.err;
+    EXPECT_NE(r.err.find("Save not completed of " + (dir / name).string()), std::string::npos) << r.err;
   }
   EXPECT_TRUE(fs::is_fifo(fs::symlink_status(dir / "fifo")));
-  for (const char* link : {"to-fifo", "loop-a", "loop-b"}) EXPECT_TRUE(fs::is_symlink(fs::symlink_status(dir / link)));
-  if (device) EXPECT_TRUE(fs::is_character_file(fs::symlink_status(dir / "null")));
+  for (const char* link : {"to-fifo", "loop-a", "loop-b"})
+    EXPECT_TRUE(fs::is_symlink(fs::symlink_status(dir / link))) << link;
+  if (device) {
+    EXPECT_TRUE(fs::is_character_file(fs::symlink_status(dir / "null")));
+  }
   EXPECT_EQ(dir.entries().size(), device ? 7u : 5u) << "something was left beside the targets";
   if (!device) GTEST_SKIP() << "device nodes need root; FIFO and loops checked";
 }
@@ -58,16 +63,21 @@ TEST(SafeWriteTargets, LinksAreFollowedExceptByScratchFiles) {
   test::writeAllBytes(dir / "file", kEarlier);
   fs::create_symlink("file", dir / "link");
   fs::create_symlink("missing", dir / "dangling");
-  EXPECT_TRUE(fileExists(dir / "dangling") && !fileExists(dir / "missing"));  // replacing it is asked first
+  EXPECT_TRUE(fileExists(dir / "dangling"));  // replacing it is asked first
+  EXPECT_FALSE(fileExists(dir / "missing"));
   const Bytes data = {1, 2, 3, 4};
-  ASSERT_TRUE(safeWriteFile(dir / "link", data).ok() && safeWriteFile(dir / "dangling", data).ok());
-  EXPECT_TRUE(fs::is_symlink(fs::symlink_status(dir / "link")) && fs::is_symlink(fs::symlink_status(dir / "dangling")));
-  EXPECT_TRUE(readAll(dir / "file") == data && readAll(dir / "missing") == data);
+  ASSERT_TRUE(safeWriteFile(dir / "link", data).ok());
+  ASSERT_TRUE(safeWriteFile(dir / "dangling", data).ok());
+  EXPECT_TRUE(fs::is_symlink(fs::symlink_status(dir / "link")));
+  EXPECT_TRUE(fs::is_symlink(fs::symlink_status(dir / "dangling")));
+  EXPECT_EQ(readAll(dir / "file"), data);
+  EXPECT_EQ(readAll(dir / "missing"), data);
   // The preview: the link itself is replaced, what it pointed to is untouched.
   test::writeAllBytes(dir / "victim", kEarlier);
   fs::create_symlink("victim", dir / "pre.bmp");
   ASSERT_TRUE(safeWriteFile(dir / "pre.bmp", data, Durability::Scratch).ok());
-  EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(dir / "pre.bmp")) && readAll(dir / "pre.bmp") == data);
+  EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(dir / "pre.bmp")));
+  EXPECT_EQ(readAll(dir / "pre.bmp"), data);
   EXPECT_EQ(readAll(dir / "victim"), kEarlier);
 }
 
@@ -81,33 +91,88 @@ TEST(SafeWrite, PartsAreWrittenInOrderAcrossBatches) {
     expected.insert(expected.end(), storage[i].begin(), storage[i].end());
     parts.emplace_back(storage[i]);
   }
-  EXPECT_TRUE(safeWriteFile(dir / "out", parts).ok() && readAll(dir / "out") == expected);
+  ASSERT_TRUE(safeWriteFile(dir / "out", parts).ok());
+  EXPECT_EQ(readAll(dir / "out"), expected);
 }
 
 // The file being written is the owner's alone even with no umask, and gets
 // the usual mode (0666 less the umask) once it is complete.
 TEST(SafeWrite, NewContentIsPrivateUntilComplete) {
   test::ScratchDir dir(test::Medium::Memory);
-  const Bytes block(1 << 20, 0x5a);
-  const std::vector<std::span<const std::uint8_t>> parts(96, block);
   const mode_t umaskBefore = ::umask(0);
-  std::atomic<bool> done{false};
-  std::thread writer([&] { done = safeWriteFile(dir / "new", parts).ok(); });
-  int seen = 0;
-  mode_t modes = 0;  // every permission bit seen on an unfinished file
-  while (!done) {
-    std::error_code ec;
-    for (const auto& e : fs::directory_iterator("/proc/self/fd", ec)) {
-      struct stat st {};
-      if (fs::read_symlink(e.path(), ec).string().rfind(dir.path().string() + "/", 0) == 0 &&
-          ::stat(e.path().c_str(), &st) == 0 && static_cast<std::size_t>(st.st_size) < 96 * block.size())
-        seen++, modes |= st.st_mode & 0777;
+  auto temp = TempFile::create(dir / "new", false);
+  ASSERT_TRUE(temp.ok());
+  std::vector<mode_t> modes;  // of the files open in the folder
+  std::error_code ec;
+  for (const auto& e : fs::directory_iterator("/proc/self/fd")) {
+    struct stat st {};
+    const bool inFolder = fs::read_symlink(e.path(), ec).string().rfind(dir.path().string() + "/", 0) == 0;
+    if (inFolder && ::stat(e.path().c_str(), &st) == 0) modes.push_back(st.st_mode & 0777);
+  }
+  EXPECT_EQ(modes, std::vector<mode_t>{0600});
+  const std::span<const std::uint8_t> parts[] = {kEarlier};
+  ASSERT_TRUE(temp->write(parts).ok());
+  ASSERT_TRUE(temp->place(Placement::Replace).ok());
+  ::umask(umaskBefore);
+  EXPECT_EQ(fs::status(dir / "new").permissions(), static_cast<fs::perms>(0666));
+}
+
+// Temporary files and folders that dead processes left are removed by the
+// next write into their folder; a live process's, and names that only look
+// like ours, stay. A folder set aside by an unfinished replacement goes back.
+TEST(SafeWrite, SweepRemovesWhatDeadProcessesLeft) {
+  test::ScratchDir dir;
+  const pid_t child = ::fork();
+  if (child == 0) ::_exit(0);
+  ::waitpid(child, nullptr, 0);
+  const std::string dead = std::to_string(child);
+  const std::string live = std::to_string(::getpid());
+  const struct { std::string name; bool folder; bool stays; } cases[] = {
+      {".varnholt-a.pt." + dead + ".3.tmp", false, false},
+      {".varnholt-out." + dead + ".4.tmp", true, false},
+      {".varnholt-a.pt." + live + ".3.tmp", false, true},
+      {".varnholt-a.pt." + dead + ".3.tmpx", false, true},
+      {".varnholt-a.pt." + dead + ".3x.tmp", false, true},
+      {".varnholt-a.pt." + dead + "..tmp", false, true},
+      {".varnholt-a.pt.." + dead + ".tmp", false, true},
+      {".varnholt-a.pt" + dead + ".3.tmp", false, true},
+      {".varnholt-a.pt.x" + dead + ".3.tmp", false, true},
+      {".varnholt-a.pt.99999999999.3.tmp", false, true},
+      {"varnholt-a.pt." + dead + ".3.tmp", false, true},
+      {".varnholt-" + dead + ".3.tmp", false, true}};
+  for (const auto& c : cases) {
+    if (c.folder) {
+      fs::create_directories(dir / c.name / "inside");
+    } else {
+      test::writeAllBytes(dir / c.name, kEarlier);
     }
   }
-  writer.join();
-  ::umask(umaskBefore);
-  EXPECT_EQ(modes, 0600u) << "seen " << seen << " times";
-  EXPECT_EQ(fs::status(dir / "new").permissions(), static_cast<fs::perms>(0666));
+  fs::create_directories(dir / (".varnholt-set.aside." + dead + ".5.old") / "kept");
+  ASSERT_TRUE(safeWriteFile(dir / "new", kEarlier).ok());
+  for (const auto& c : cases) EXPECT_EQ(fs::exists(dir / c.name), c.stays) << c.name;
+  EXPECT_TRUE(fs::exists(dir / "set.aside" / "kept"));
+  EXPECT_EQ(dir.entries().size(), 12u);
+}
+
+// The batch writer puts files in place at a commit, every maxPending files
+// meanwhile; with Keep an existing file is refused, stays, and stops the batch.
+TEST(BatchWrite, PlacesFilesAndStopsAtTheFirstRefusal) {
+  test::ScratchDir dir;
+  test::writeAllBytes(dir / "kept", kEarlier);
+  BatchWriter writer(BatchWriter::Existing::Keep, 2);
+  const Bytes data = {7, 8, 9};
+  for (const char* name : {"a", "b", "c"}) ASSERT_TRUE(writer.add(dir / name, data).ok()) << name;
+  ASSERT_TRUE(writer.commit().ok());
+  EXPECT_EQ(writer.committed(), 3u);
+  EXPECT_EQ(readAll(dir / "c"), data);
+  const Status refused = writer.add(dir / "kept", data);
+  EXPECT_EQ(refused.error().kind, ErrorKind::Declined);
+  EXPECT_EQ(describe(refused.error()), (dir / "kept").string() + ": the file exists");
+  EXPECT_EQ(describe(writer.add(dir / "d", data).error()), describe(refused.error()));
+  EXPECT_EQ(describe(writer.commit().error()), describe(refused.error()));
+  EXPECT_EQ(writer.committed(), 3u);
+  EXPECT_EQ(readAll(dir / "kept"), kEarlier);
+  EXPECT_FALSE(fs::exists(dir / "d"));
 }
 
 // Two processes add one to a counter byte 50 times each, every time reading
@@ -135,7 +200,8 @@ TEST(FileLock, SerialisesReadChangeWriteAcrossReplacements) {
   }
   for (pid_t child : children) {
     int status = 0;
-    EXPECT_TRUE(::waitpid(child, &status, 0) == child && WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_EQ(status, 0);
   }
   EXPECT_EQ(readAll(counter), Bytes{100});
 }
