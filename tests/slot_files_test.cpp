@@ -1,47 +1,81 @@
-// Raw textures and the overwrite question; the window stress run covers the
-// everyday exports and imports.
+// Slot file exports and raw textures: what is asked, written, refused and
+// shown; the window stress run covers the everyday exports and imports.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
-#include "exchange/check_file.h"
+#include "container/pt_writer.h"
 #include "exchange/slot_files.h"
+#include "png/slot_png_writer.h"
 #include "sample/sample_container.h"
 #include "tests/support/test_support.h"
 
 namespace pt {
 namespace {
 
-// A file that cannot be read is still a file that would be replaced.
-TEST(CheckFile, AsksBeforeReplacingEvenAnUnreadableFile) {
+namespace fs = std::filesystem;
+
+// Each export asks before it replaces a file, and shows only the system's
+// refusals (with the program's title); an unused slot or a No writes nothing.
+TEST(SlotExport, AsksRefusesAndShowsAsEachCaseNeeds) {
   test::ScratchDir dir;
-  test::ScriptedPrompt prompt;
-  test::writeAllBytes(dir / "there", Bytes(1, 0));
-  EXPECT_TRUE(checkFile(dir / "none", 0, prompt) && checkFile(dir / "there", 1, prompt));
-  EXPECT_TRUE(prompt.questions.empty());
-  ::chmod((dir / "there").c_str(), 0);
-  EXPECT_FALSE(checkFile(dir / "there", 0, prompt));
-  EXPECT_TRUE(prompt.questions.size() == 1 && prompt.questions[0].text == "File exists. Overwrite?");
+  const PtFile sample = makeSamplePtFile();
+  const Bytes earlier = {'o', 'l', 'd'};
+  test::writeAllBytes(dir / "there.png", earlier);
+  fs::create_directory(dir / "folder.png");
+  const std::string isDir = std::generic_category().message(EISDIR);
+  const struct { std::uint8_t slot; const char* file; bool yes; const char* says; bool asked; bool shown; } cases[] = {
+      {0, "new.png", false, "", false, false},
+      {0, "there.png", false, "the existing file was kept", true, false},
+      {15, "new15.png", true, "slot 15 holds no texture (not used)", false, false},
+      {20, "new20.png", true, "there is no slot 20", false, false},
+      {0, "folder.png", true, isDir.c_str(), false, true}};
+  for (const auto& c : cases) {
+    test::ScriptedPrompt prompt;
+    prompt.answers = {c.yes};
+    const Status exported = exportSlotPng(sample, c.slot, dir / c.file, prompt);
+    EXPECT_EQ(exported ? "" : describe(exported.error()), c.says) << c.file;
+    EXPECT_EQ(prompt.questions.size(), c.asked ? 1u : 0u) << c.file;
+    EXPECT_EQ(prompt.errors.size(), c.shown ? 1u : 0u) << c.file;
+    for (const auto& q : prompt.questions) EXPECT_EQ(q.title + ": " + q.text, "File: File exists. Overwrite?");
+    for (const auto& e : prompt.errors) EXPECT_EQ(e.title + ": " + e.text, std::string("Varnholt: ") + c.says);
+  }
+  EXPECT_EQ(test::readAll(dir / "new.png").size(), encodeSlotPng(sample.slots[0], 0, false)->size());
+  EXPECT_EQ(test::readAll(dir / "there.png"), earlier);
+  EXPECT_FALSE(fs::exists(dir / "new15.png"));
+  EXPECT_FALSE(fs::exists(dir / "new20.png"));
 }
 
+// A raw file fills the palette, then the pixel data (slot 10's two parts),
+// as far as it reaches; the rest of the slot keeps its bytes, and a short
+// file says how much it gave.
 TEST(RawTex, ImportTakesWhatTheFileHoldsAndNoMore) {
   test::ScratchDir dir;
   Bytes data(66560 + 500);
   for (std::size_t i = 0; i < data.size(); ++i) data[i] = static_cast<std::uint8_t>(i % 251 + 1);
-  const auto prefix = [&](std::size_t n) { return Bytes(data.begin(), data.begin() + static_cast<std::ptrdiff_t>(n)); };
-  PtFile f = makeSamplePtFile();  // longer than a raw slot: the first 66560 bytes, into slot 10's two parts
-  test::writeAllBytes(dir / "long.tex", data);
-  auto r = importRawTexFile(dir / "long.tex", f.slots[10]);
-  EXPECT_TRUE(r.ok() && r->bytesFromFile == 66560u && buildRawTex(f.slots[10]) == prefix(66560));
-  for (std::size_t len : {std::size_t{0}, std::size_t{30000}}) {  // shorter: the rest is kept
-    PtFile g = makeSamplePtFile();
-    const Bytes before = buildRawTex(g.slots[3]);
-    test::writeAllBytes(dir / "short.tex", prefix(len));
-    test::ScriptedPrompt prompt;
-    ASSERT_TRUE(importRawTex(g, 3, dir / "short.tex", prompt)) << len;
-    Bytes expected = prefix(len);
-    expected.insert(expected.end(), before.begin() + static_cast<std::ptrdiff_t>(len), before.end());
-    EXPECT_TRUE(buildRawTex(g.slots[3]) == expected && g.slots[3].used == 1) << len;
+  const struct { std::uint8_t slot; std::size_t length; const char* note; } cases[] = {
+      {10, data.size(), nullptr},
+      {3, 66560, nullptr},
+      {3, 66559, "Note: 66559 of the 66560 bytes"},
+      {3, 30000, "Note: 30000 of the 66560 bytes"},
+      {19, 0, "Note: 0 of the 66560 bytes"}};
+  for (const auto& c : cases) {
+    PtFile f = makeSamplePtFile();
+    const Bytes before = buildRawTex(f.slots[c.slot]);
+    const auto taken = static_cast<std::ptrdiff_t>(std::min<std::size_t>(c.length, 66560));
+    Bytes expected(data.begin(), data.begin() + taken);
+    expected.insert(expected.end(), before.begin() + taken, before.end());
+    test::writeAllBytes(dir / "in.tex", Bytes(data.begin(), data.begin() + static_cast<std::ptrdiff_t>(c.length)));
+    const auto notes = importSlotFile(f, c.slot, dir / "in.tex", SlotFileFormat::Tex, {});
+    ASSERT_TRUE(notes.ok()) << c.length;
+    EXPECT_EQ(buildRawTex(f.slots[c.slot]), expected) << c.length;
+    EXPECT_EQ(f.slots[c.slot].used, 1) << c.length;
+    const auto lines = describeNotes(*notes, {});
+    EXPECT_EQ(lines.size(), c.note ? 1u : 0u) << c.length;
+    for (const auto& line : lines) EXPECT_EQ(line.rfind(c.note, 0), 0u) << line;
   }
+  PtFile f = makeSamplePtFile();
+  const auto missing = importSlotFile(f, 3, dir / "missing.tex", SlotFileFormat::Tex, {});
+  EXPECT_EQ(missing.error().kind, ErrorKind::NotFound);
+  EXPECT_EQ(serializePtFile(f), makeSampleContainer());
 }
 
 }  // namespace
