@@ -18,20 +18,32 @@ namespace fs = std::filesystem;
 TEST(SlotExport, AsksRefusesAndShowsAsEachCaseNeeds) {
   test::ScratchDir dir;
   const PtFile sample = makeSamplePtFile();
+  PtFile cut = sample;  // slots whose picture or palette lacks a byte
+  cut.slots[10].extra.pop_back();
+  cut.slots[1].palette.pop_back();
   const Bytes earlier = {'o', 'l', 'd'};
   test::writeAllBytes(dir / "there.png", earlier);
   fs::create_directory(dir / "folder.png");
   const std::string isDir = std::generic_category().message(EISDIR);
-  const struct { std::uint8_t slot; const char* file; bool yes; const char* says; bool asked; bool shown; } cases[] = {
-      {0, "new.png", false, "", false, false},
-      {0, "there.png", false, "the existing file was kept", true, false},
-      {15, "new15.png", true, "slot 15 holds no texture (not used)", false, false},
-      {20, "new20.png", true, "there is no slot 20", false, false},
-      {0, "folder.png", true, isDir.c_str(), false, true}};
+  const struct {
+    const PtFile& from;
+    std::uint8_t slot;
+    const char* file;
+    bool yes;  // the answer to "File exists. Overwrite?"
+    const char* says;
+    bool asked, shown;
+  } cases[] = {
+      {sample, 0, "new.png", false, "", false, false},
+      {sample, 0, "there.png", false, "the existing file was kept", true, false},
+      {sample, 15, "new15.png", true, "slot 15 holds no texture (not used)", false, false},
+      {sample, 20, "new20.png", true, "there is no slot 20", false, false},
+      {cut, 10, "new10.png", true, "the slot's data is incomplete", false, false},
+      {cut, 1, "new1.png", true, "the slot's data is incomplete", false, false},
+      {sample, 0, "folder.png", true, isDir.c_str(), false, true}};
   for (const auto& c : cases) {
     test::ScriptedPrompt prompt;
     prompt.answers = {c.yes};
-    const Status exported = exportSlotPng(sample, c.slot, dir / c.file, prompt);
+    const Status exported = exportSlotPng(c.from, c.slot, dir / c.file, prompt);
     EXPECT_EQ(exported ? "" : describe(exported.error()), c.says) << c.file;
     EXPECT_EQ(prompt.questions.size(), c.asked ? 1u : 0u) << c.file;
     EXPECT_EQ(prompt.errors.size(), c.shown ? 1u : 0u) << c.file;
@@ -40,8 +52,8 @@ TEST(SlotExport, AsksRefusesAndShowsAsEachCaseNeeds) {
   }
   EXPECT_EQ(test::readAll(dir / "new.png").size(), encodeSlotPng(sample.slots[0], 0, false)->size());
   EXPECT_EQ(test::readAll(dir / "there.png"), earlier);
-  EXPECT_FALSE(fs::exists(dir / "new15.png"));
-  EXPECT_FALSE(fs::exists(dir / "new20.png"));
+  for (const char* refused : {"new15.png", "new20.png", "new10.png", "new1.png"})
+    EXPECT_FALSE(fs::exists(dir / refused)) << refused;
 }
 
 // A raw file fills the palette, then the pixel data (slot 10's two parts),
