@@ -23,7 +23,10 @@ Bytes positionalContainer() {
   Bytes b(kFileSize);
   for (std::size_t i = 0; i < b.size(); ++i) b[i] = static_cast<std::uint8_t>((i * 31) ^ (i >> 9));
   std::copy(std::begin(kMagic), std::end(kMagic), b.begin());
-  for (std::size_t i = 0; i < kSlotCount; ++i) b[kUsedFlagsOffset + i] = i % 2, b[kResFlagsOffset + i] = i % 3 ? 1 : 0;
+  for (std::size_t i = 0; i < kSlotCount; ++i) {
+    b[kUsedFlagsOffset + i] = i % 2;
+    b[kResFlagsOffset + i] = i % 3 ? 1 : 0;
+  }
   return b;
 }
 
@@ -54,7 +57,10 @@ TEST(ContainerRead, EveryBlockComesFromItsPlaceInTheFile) {
     const PtSlot& s = f.slots[i];
     EXPECT_EQ(s.palette, slice(bytes, p.start, p.start + 1024)) << "slot " << i;
     EXPECT_EQ(s.trailer, slice(bytes, p.trailer, p.trailer + 12)) << "slot " << i;
-    EXPECT_TRUE(i == 10 || (s.pixels == slice(bytes, p.pixels, p.pixels + 65536) && s.extra.empty())) << "slot " << i;
+    if (i != 10) {
+      EXPECT_EQ(s.pixels, slice(bytes, p.pixels, p.pixels + 65536)) << "slot " << i;
+      EXPECT_TRUE(s.extra.empty()) << "slot " << i;
+    }
     EXPECT_EQ(std::tuple(s.used, s.width, s.height, s.dataSize),
               std::tuple(i % 2, i % 3 ? 256 : 128, i % 3 ? 256 : 512, 65536)) << "slot " << i;
   }
@@ -66,11 +72,14 @@ TEST(ContainerRead, EveryBlockComesFromItsPlaceInTheFile) {
 
 TEST(ContainerRead, FlagBytesOtherThanOneReadAsSetAndAreWrittenAsOne) {
   Bytes bytes = positionalContainer();
-  bytes[53250 + 4] = 2, bytes[53250 + 5] = 255, bytes[53270 + 6] = 2, bytes[53270 + 7] = 255;
+  const std::size_t flags[] = {53250 + 4, 53250 + 5, 53270 + 6, 53270 + 7};  // used 4 and 5, high 6 and 7
+  for (std::size_t at : flags) bytes[at] = at % 2 ? 255 : 2;
   const PtFile f = parsed(bytes);
-  EXPECT_TRUE(f.slots[4].used == 1 && f.slots[5].used == 1);
-  EXPECT_TRUE(f.slots[6].height == 256 && f.slots[7].width == 256);
-  bytes[53250 + 4] = bytes[53250 + 5] = bytes[53270 + 6] = bytes[53270 + 7] = 1;
+  EXPECT_EQ(f.slots[4].used, 1);
+  EXPECT_EQ(f.slots[5].used, 1);
+  EXPECT_EQ(f.slots[6].height, 256);
+  EXPECT_EQ(f.slots[7].width, 256);
+  for (std::size_t at : flags) bytes[at] = 1;
   EXPECT_EQ(serializePtFile(f), bytes);
 }
 
@@ -82,17 +91,20 @@ TEST(ContainerRead, RefusalsAndTheirMessages) {
     test::writeAllBytes(dir / name, bytes);
     return dir / name;
   };
-  const auto withMagic = [](const char* magic, std::size_t n) {
+  const auto withMagic = [](const char* magic, std::size_t size = kFileSize) {
     Bytes b = makeSampleContainer();
-    std::copy(magic, magic + n, b.begin());
-    b.resize(n == 3 ? 3 : b.size());
+    std::copy(magic, magic + 4, b.begin());
+    b.resize(size);
     return b;
   };
   const std::string noMagic = "not a Paint Tool file: it does not start with \"CON \"";
   ASSERT_EQ(::mkfifo((dir / "pipe.pt").c_str(), 0600), 0);  // no writer: must not hang
   const std::pair<std::filesystem::path, std::string> cases[] = {
-      {file("lower.pt", withMagic("con ", 4)), noMagic}, {file("nul.pt", withMagic("CON\0", 4)), noMagic},
-      {file("x.pt", withMagic("CONX", 4)), noMagic},     {file("three.pt", withMagic("CON", 3)), noMagic},
+      {file("lower.pt", withMagic("con ")), noMagic},
+      {file("nul.pt", withMagic("CON\0")), noMagic},
+      {file("x.pt", withMagic("CONX")), noMagic},
+      {file("three.pt", withMagic("CON ", 3)), noMagic},
+      {file("four.pt", withMagic("CON ", 4)), "too short"},
       {dir / "missing.pt", std::generic_category().message(ENOENT)},
       {dir.path(), std::generic_category().message(EISDIR)},
       {dir / "pipe.pt", "Not a regular file"},
@@ -115,7 +127,8 @@ TEST(ContainerRead, RefusalsAndTheirMessages) {
   Bytes longer = positionalContainer();
   longer.insert(longer.end(), 5000, 0xEE);
   auto read = loadPtFile(file("long.pt", longer));
-  EXPECT_TRUE(read.ok() && serializePtFile(*read) == positionalContainer());
+  ASSERT_TRUE(read.ok());
+  EXPECT_EQ(serializePtFile(*read), positionalContainer());
 }
 
 TEST(ContainerWrite, AsksBeforeReplacingAndReplacesAsAWhole) {
@@ -125,22 +138,26 @@ TEST(ContainerWrite, AsksBeforeReplacingAndReplacesAsAWhole) {
   const Bytes longer(kFileSize + 4096, 0x77);
   test::writeAllBytes(dir / "old.pt", longer);
   prompt.answers = {false, true};
+  ASSERT_TRUE(savePtFile(f, dir / "new.pt", prompt).ok());  // nothing to ask
   const Status no = savePtFile(f, dir / "old.pt", prompt);
   EXPECT_EQ(no.error().kind, ErrorKind::Declined);
   EXPECT_EQ(readAll(dir / "old.pt"), longer);
-  EXPECT_TRUE(writePtFile(f, dir / "old.pt", prompt));
+  ASSERT_TRUE(savePtFile(f, dir / "old.pt", prompt).ok());
   ASSERT_EQ(prompt.questions.size(), 2u);
   EXPECT_EQ(prompt.questions[0].title + ": " + prompt.questions[0].text, "File: File exists. Overwrite?");
   EXPECT_EQ(readAll(dir / "old.pt"), makeSampleContainer()) << "bytes of the longer file survived";
+  EXPECT_EQ(readAll(dir / "new.pt"), makeSampleContainer());
 }
 
 TEST(ContainerWrite, FlagsFollowUsedAndHeightAlone) {
   PtFile f = makeSamplePtFile();
   // Heights 512 and 128 are low resolution, any other high; width is not
   // written; only a used of 1 counts as used.
-  f.slots[0].height = 512, f.slots[1].height = 128, f.slots[2].height = 256, f.slots[3].height = 64;
+  const std::int32_t heights[] = {512, 128, 256, 64};
+  const std::uint8_t used[] = {1, 2, 0};
+  for (std::size_t i = 0; i < 4; ++i) f.slots[i].height = heights[i];
+  for (std::size_t i = 0; i < 3; ++i) f.slots[i].used = used[i];
   f.slots[0].width = 256;
-  f.slots[0].used = 1, f.slots[1].used = 2, f.slots[2].used = 0;
   const Bytes out = serializePtFile(f);
   EXPECT_EQ(slice(out, 53270, 53274), (Bytes{0, 0, 1, 1}));
   EXPECT_EQ(slice(out, 53250, 53253), (Bytes{1, 0, 0}));
@@ -151,8 +168,10 @@ TEST(ContainerWrite, IncompleteContainerIsRefusedAndNothingWritten) {
   ScriptedPrompt prompt;
   PtFile broken = makeSamplePtFile();
   broken.slots[10].extra.pop_back();
-  EXPECT_FALSE(writePtFile(broken, dir / "x.pt", prompt));
-  EXPECT_TRUE(dir.entries().empty() && prompt.questions.empty() && prompt.errors.empty());
+  const Status saved = savePtFile(broken, dir / "x.pt", prompt);
+  EXPECT_EQ(describe(saved.error()), "no container has been read completely, so none is saved");
+  EXPECT_TRUE(dir.entries().empty());
+  EXPECT_TRUE(prompt.questions.empty());
 }
 
 // A copied slot: the split slot 10 in one piece, pasted into slot 3 where
@@ -172,11 +191,16 @@ TEST(SlotClip, CopiesSlot10WholeAndPastesIntoItsPlace) {
   const Bytes written = serializePtFile(into);
   EXPECT_EQ(slice(written, 253008, 319568), slice(clip, 10, 66570));
   EXPECT_EQ(slice(written, 319568, 319580), slice(bytes, 319568, 319580));  // trailer kept
-  EXPECT_EQ(std::pair(written[53253], written[53273]), std::pair(std::uint8_t{0}, std::uint8_t{1}));
+  EXPECT_EQ(written[53253], 0);  // slot 3 takes slot 10's flags: unused, high resolution
+  EXPECT_EQ(written[53273], 1);
   const struct { std::size_t at; std::uint8_t value; std::size_t size; const char* why; } bad[] = {
-      {0, 'X', 66570, "does not start with"}, {4, 2, 66570, "version 2"},   {5, 2, 66570, "used flag 2"},
-      {7, 0, 66570, "picture size 0 x 256"}, {9, 2, 66570, "picture size 256 x 512"},
-      {0, 'P', 66569, "66569 bytes"}, {0, 'P', 66571, "66571 bytes"}};
+      {0, 'X', 66570, "does not start with"},
+      {4, 2, 66570, "version 2"},
+      {5, 2, 66570, "used flag 2"},
+      {7, 0, 66570, "picture size 0 x 256"},
+      {9, 2, 66570, "picture size 256 x 512"},
+      {0, 'P', 66569, "66569 bytes"},
+      {0, 'P', 66571, "66571 bytes"}};
   for (const auto& b : bad) {
     Bytes changed = clip;
     changed[b.at] = b.value;
