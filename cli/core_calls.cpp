@@ -5,6 +5,7 @@
 #include "common/program.h"
 #include "container/pt_reader.h"
 #include "container/pt_writer.h"
+#include "exchange/check_file.h"
 #include "exchange/slot_files.h"
 
 namespace pt::cli {
@@ -48,6 +49,12 @@ Status exportSlotFile(const PtFile& file, std::uint8_t slot, const fs::path& pat
   Status written = pt::exportSlotFile(file, slot, path, *bytes, quiet);
   if (!written && written.error().kind == ErrorKind::Declined) return declined();
   return written;
+}
+
+Status writeAskedFile(const fs::path& path, std::span<const std::uint8_t> bytes, UserPrompt& prompt) {
+  QuietPrompt quiet(prompt);
+  if (!checkFile(path, 0, quiet)) return declined();
+  return safeWriteFile(path, bytes);
 }
 
 Result<BmpHeader> headerBesideProgram() {

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <optional>
+#include <span>
 #include <string>
 
 #include "bitmap/bmp_header.h"
@@ -24,6 +25,11 @@ Status saveContainer(const PtFile& file, const std::filesystem::path& path, User
 // Export of one slot as the window does it: asks before replacing, flushed.
 Status exportSlotFile(const PtFile& file, std::uint8_t slot, const std::filesystem::path& path,
                       SlotFileFormat format, const BmpHeader* header, bool alphaView,
+                      UserPrompt& prompt);
+
+// Writes a file as the exports do (asks before replacing, refuses what is
+// not a regular file, flushed).
+Status writeAskedFile(const std::filesystem::path& path, std::span<const std::uint8_t> bytes,
                       UserPrompt& prompt);
 
 // The bitmap header template beside the program, with the reason it is

@@ -1,20 +1,23 @@
 // ptool export-all: every used slot of many containers, encoded on every
 // core and written through the batch writer, which flushes once per few
-// hundred files.
+// hundred files, into a staged folder per container; each container's
+// folder is then replaced whole (batch/folder_export.h).
 #include <malloc.h>
 
 #include <algorithm>
 #include <iostream>
 #include <set>
 
+#include "batch/folder_export.h"
+#include "batch/slot_batch.h"
 #include "cli/command_support.h"
 #include "cli/core_calls.h"
 #include "cli/parallel.h"
 #include "cli/ptool_commands.h"
 #include "common/batch_write.h"
 #include "common/file_io.h"
+#include "common/paths.h"
 #include "container/pt_layout.h"
-#include "batch/slot_batch.h"
 
 namespace pt::cli {
 
@@ -25,39 +28,27 @@ namespace {
 struct Job {
   fs::path container;
   fs::path folder;
-  std::vector<std::string> names;  // the files this container gets, manifest included
+  std::size_t target = 0;  // its folder in the FolderExport
   std::optional<Error> failed;
 };
 
-// The names of a container's files, from its used flags alone: the first
-// pass over many containers need not read their pictures. Anything but a
-// container of full length with the magic is read in full for its reason.
-Result<std::vector<std::string>> targetNames(const fs::path& container, SlotFileFormat format) {
+// Whether a container can be read, from its length and magic alone: the
+// first pass over many containers need not read their pictures. Anything
+// else is read in full for its reason.
+Status readable(const fs::path& container) {
   FileReader reader;
-  Bytes magic(sizeof kMagic), used(kSlotCount);
-  const bool whole = reader.open(container).ok() && reader.size() >= kFileSize &&
-                     reader.readAt(0, magic).ok() && std::equal(magic.begin(), magic.end(), kMagic) &&
-                     reader.readAt(kUsedFlagsOffset, used).ok();
-  if (!whole) {
-    auto file = readContainer(container);
-    if (!file) return file.error();
-    for (std::size_t i = 0; i < kSlotCount; ++i) used[i] = file->slots[i].used;
-  }
-  std::vector<std::string> names;
-  for (std::size_t i = 0; i < kSlotCount; ++i)
-    if (used[i] != 0) names.push_back(slotFileName(i, format));  // the reader's rule: non-zero is used
-  names.push_back(kManifestName);
-  return names;
+  Bytes magic(sizeof kMagic);
+  if (reader.open(container).ok() && reader.size() >= kFileSize && reader.readAt(0, magic).ok() &&
+      std::equal(magic.begin(), magic.end(), kMagic))
+    return Status::success();
+  auto file = readContainer(container);
+  if (!file) return file.error();
+  return Status::success();
 }
 
-// Writes one container's files into the batch.
-Status exportContainer(const Job& job, SlotFileFormat format, const BmpHeader* header, BatchWriter& writer) {
-  auto file = readContainer(job.container);
-  if (!file) return file.error();
-  return buildExportFiles(*file, job.container.filename().string(), format, header,
-                          [&](const std::string& name, std::span<const std::uint8_t> bytes) {
-                            return writer.add(job.folder / name, bytes);
-                          });
+// A folder named after a container must lie in DIR.
+bool stemNamesAFolder(const std::string& stem) {
+  return !stem.empty() && stem != "." && stem != ".." && stem.find_first_of("/\\") == std::string::npos;
 }
 
 }  // namespace
@@ -70,11 +61,13 @@ int cmdExportAll(const std::vector<std::string>& ins, const std::string& dir,
   std::vector<Job> jobs(ins.size());
   std::set<std::string> stems;
   for (std::size_t i = 0; i < ins.size(); ++i) {
-    jobs[i].container = ins[i];
-    const std::string stem = fs::path(ins[i]).stem().string();
-    jobs[i].folder = ins.size() == 1 ? fs::path(dir) : fs::path(dir) / stem;
-    if (ins.size() > 1 && !stems.insert(stem).second)
-      return usageError("two containers are named " + stem + "; their folders would meet");
+    jobs[i].container = pathFromUtf8(ins[i]);
+    const std::string stem = utf8(jobs[i].container.stem());
+    jobs[i].folder = ins.size() == 1 ? pathFromUtf8(dir) : pathFromUtf8(dir) / jobs[i].container.stem();
+    if (ins.size() == 1) continue;
+    if (!stemNamesAFolder(stem))
+      return usageError("the folder of " + ins[i] + " would be named '" + stem + "', which is not a name in " + dir);
+    if (!stems.insert(stem).second) return usageError("two containers are named " + stem + "; their folders would meet");
   }
   Result<BmpHeader> header = BmpHeader{};
   if (format == SlotFileFormat::Bmp && !(header = headerBesideProgram())) {
@@ -89,25 +82,23 @@ int cmdExportAll(const std::vector<std::string>& ins, const std::string& dir,
   mallopt(M_MMAP_THRESHOLD, 64 << 20);
   mallopt(M_TRIM_THRESHOLD, 512 << 20);
 #endif
-  // Every container is read and every target checked before anything is written.
+  // Every container is read and every folder checked before anything is written.
   parallelFor(jobs.size(), [&](std::size_t i) {
-    auto names = targetNames(jobs[i].container, format);
-    if (names) jobs[i].names = std::move(*names);
-    else jobs[i].failed = names.error();
+    if (Status ok = readable(jobs[i].container); !ok) jobs[i].failed = ok.error();
   });
   std::vector<std::string> refusals;
-  for (const auto& job : jobs) {
-    if (job.failed) {
-      refusals.push_back("Open failed of " + job.container.string() + "\n" + describe(*job.failed));
-      continue;
+  for (const auto& job : jobs)
+    if (job.failed) refusals.push_back("Open failed of " + utf8(job.container) + "\n" + describe(*job.failed));
+  FolderExport folders(force);
+  for (auto& job : jobs) job.target = folders.add(job.folder);
+  if (refusals.empty()) {
+    auto prepared = folders.prepare();
+    if (!prepared) {
+      std::cerr << "Nothing extracted\n";
+      printReason(prepared.error());
+      return kFailed;
     }
-    for (const auto& name : job.names) {
-      const fs::path target = job.folder / name;
-      const FileType type = fileTypeAt(target);
-      if (type == FileType::Missing) continue;
-      if (type != FileType::Regular) refusals.push_back(target.string() + ": not a regular file");
-      else if (!force) refusals.push_back(target.string() + ": exists (give --force to replace it)");
-    }
+    refusals = std::move(*prepared);
   }
   if (!refusals.empty()) {
     std::cerr << "Nothing extracted\n";
@@ -115,35 +106,39 @@ int cmdExportAll(const std::vector<std::string>& ins, const std::string& dir,
     return kFailed;
   }
 
-  for (const auto& job : jobs)
-    if (auto made = makeFolders(job.folder); !made) {
-      std::cerr << "Nothing extracted\n";
-      printReason(made.error());
-      return kFailed;
-    }
-  BatchWriter writer(force ? BatchWriter::Existing::Replace : BatchWriter::Existing::Keep);
+  BatchWriter writer(BatchWriter::Existing::Keep);
   parallelFor(jobs.size(), [&](std::size_t i) {
-    if (auto done = exportContainer(jobs[i], format, &*header, writer); !done) jobs[i].failed = done.error();
+    auto file = readContainer(jobs[i].container);
+    const fs::path staged = folders.staged(jobs[i].target);
+    const Status done =
+        file ? buildExportFiles(*file, utf8(jobs[i].container.filename()), format, &*header,
+                                [&](const std::string& name, std::span<const std::uint8_t> bytes) {
+                                  return writer.add(staged / pathFromUtf8(name), bytes);
+                                })
+             : Status(file.error());
+    if (!done) jobs[i].failed = done.error();
   });
-  // A container that failed on its own (not by the writer's failure, which
-  // every later container meets too) takes the unflushed files with it.
+  // A container that failed on its own, not by the writer's failure (which
+  // every later container meets too), is named with its reason.
   const Status writing = writer.failure();
   bool ownFailure = false;
   for (const auto& job : jobs)
     if (job.failed && (writing || job.failed->detail != writing.error().detail)) {
-      std::cerr << "Slots of " << job.container.string() << " not extracted\n";
-      printReason(*job.failed);
+      std::cerr << "Slots of " << utf8(job.container) << " not extracted\n";
+      printReason(folders.named(*job.failed));
       ownFailure = true;
     }
-  const Status committed = ownFailure || !writing ? writing : writer.commit();
-  if (!ownFailure && committed) {
-    for (const auto& job : jobs)
-      std::cout << "Slots of " << job.container.string() << " extracted into " << job.folder.string() << '\n';
-    return kOk;
-  }
-  if (writer.committed() == 0) std::cerr << "Nothing extracted\n";
-  else std::cerr << "Not every file was written: " << writer.committed() << " are in place\n";
-  if (!committed) printReason(committed.error());
+  Status done = ownFailure || !writing ? writing : writer.commit();
+  if (!ownFailure && done) done = folders.place();
+  for (const auto& job : jobs)
+    if (job.target < folders.placed())
+      std::cout << "Slots of " << utf8(job.container) << " extracted into " << utf8(job.folder) << '\n';
+  if (!ownFailure && done) return kOk;
+  if (folders.placed() == 0) std::cerr << "Nothing extracted\n";
+  else
+    std::cerr << "Not every container was extracted: " << folders.placed() << " of " << jobs.size()
+              << " folders are in place\n";
+  if (!done) printReason(folders.named(done.error()));
   return kFailed;
 }
 

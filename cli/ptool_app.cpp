@@ -122,7 +122,7 @@ int runPtool(std::vector<std::string> args) {
   all->add_option("IN.pt", a.ins, "the containers")->required();
   all->add_option("-d", a.dir, "the folder to write into")->required();
   all->add_option("--format", a.format, "file format (default png)")->check(CLI::IsMember({"png", "bmp", "tex"}));
-  addForce(all, a, "existing files");
+  addForce(all, a, "an earlier export in the folders");
   all->callback([&] { run = [&] { return cmdExportAll(a.ins, a.dir, a.format, a.force); }; });
 
   auto* back = command(app, "import-all", "Load every slot DIR's manifest.json (or its slotNN files) names, all or nothing");
@@ -142,9 +142,10 @@ int runPtool(std::vector<std::string> args) {
 
   auto* thumb = command(app, "thumbnail", "The used slots as one picture of at most N x N pixels");
   thumb->add_option("IN.pt", a.in, "the container")->required();
-  thumb->add_option("OUT.png", a.out, "the PNG to write (replaced if it exists)")->required();
+  thumb->add_option("OUT.png", a.out, "the PNG to write")->required();
   thumb->add_option("--size", a.size, "largest width and height (default 256)")->check(CLI::Range(16, 4096));
-  thumb->callback([&] { run = [&] { return cmdThumbnail(a.in, a.out, a.size); }; });
+  addForce(thumb, a, "OUT");
+  thumb->callback([&] { run = [&] { return cmdThumbnail(a.in, a.out, a.size, a.force); }; });
 
   app.footer("Synopsis:\n"
              "  ptool info FILE.pt [--json]\n"
@@ -158,7 +159,7 @@ int runPtool(std::vector<std::string> args) {
              "  ptool import-all IN.pt DIR -o OUT.pt [--palette new|keep] [--no-dither] [--keep-alpha]\n"
              "               [--force]\n"
              "  ptool diff A.pt B.pt\n"
-             "  ptool thumbnail IN.pt OUT.png [--size N]\n"
+             "  ptool thumbnail IN.pt OUT.png [--size N] [--force]\n"
              "\nExit status: 0 success, 1 refused or failed (the reason on standard error), 2 usage error.\n"
              "'ptool COMMAND --help' describes one command.");
 

@@ -29,7 +29,7 @@ int cmdImportAll(const std::string& in, const std::string& dir, const std::strin
 // One line per differing region; 0 same, 1 different, 2 error.
 int cmdDiff(const std::string& a, const std::string& b);
 // The used slots as one picture of at most size x size pixels.
-int cmdThumbnail(const std::string& in, const std::string& out, int size);
+int cmdThumbnail(const std::string& in, const std::string& out, int size, bool force);
 
 // Runs ptool on its command line; returns the exit status.
 int runPtool(std::vector<std::string> args);  // UTF-8, the program's name first

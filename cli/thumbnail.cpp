@@ -1,14 +1,14 @@
 // ptool thumbnail: the used slots as a contact sheet, for file managers. The
-// picture is a cache the desktop makes again at will: it replaces any file at
-// its path as a whole but is not flushed to disk.
+// picture is written as every export is: an existing file is replaced only
+// with --force, and only when it is a regular file.
 #include <cmath>
 #include <iostream>
 
+#include "cli/cli_prompt.h"
 #include "cli/command_support.h"
 #include "cli/core_calls.h"
 #include "cli/ptool_commands.h"
 #include "cli/rgb_png.h"
-#include "common/file_io.h"
 
 namespace pt::cli {
 
@@ -36,7 +36,7 @@ void drawSlot(const PtSlot& slot, Bytes& rgb, std::uint32_t sheetWidth,
 
 }  // namespace
 
-int cmdThumbnail(const std::string& in, const std::string& out, int size) {
+int cmdThumbnail(const std::string& in, const std::string& out, int size, bool force) {
   auto opened = openContainer(in);
   if (!opened) return kFailed;
   const PtFile& file = opened->file;
@@ -58,7 +58,8 @@ int cmdThumbnail(const std::string& in, const std::string& out, int size) {
              static_cast<std::uint32_t>(k / columns) * cell, cell);
 
   auto png = encodeRgbPng(rgb, width, height);
-  Status written = png ? safeWriteFile(out, *png, Durability::Scratch) : Status(png.error());
+  CliPrompt prompt(force);
+  Status written = png ? writeAskedFile(out, *png, prompt) : Status(png.error());
   if (!written) {
     std::cerr << "Thumbnail not written of " << in << '\n';
     printReason(written.error());

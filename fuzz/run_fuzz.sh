@@ -11,13 +11,14 @@ work=$(mktemp -d)
 status=0
 
 # Inputs as long as the longest file each reader takes whole: a container
-# (1,409,024 bytes, a little more for trailing bytes) and a bitmap of a
-# 256 x 512 picture with a long information header.
+# (1,409,024 bytes, a little more for trailing bytes), a bitmap of a
+# 256 x 512 picture with a long information header, and a manifest.
 max_len_of() {
   case $1 in
     container_reader) echo 1409100 ;;
     bitmap_import_*) echo 140000 ;;
     raw_import|slot_clip) echo 70000 ;;
+    manifest_reader) echo 65536 ;;
   esac
 }
 
@@ -28,10 +29,11 @@ corpus_of() {
     raw_import) echo raw ;;
     png_import) echo png ;;
     slot_clip) echo slot_clip ;;
+    manifest_reader) echo manifest ;;
   esac
 }
 
-for target in container_reader bitmap_import_normal bitmap_import_lowres bitmap_import_slot10 raw_import png_import slot_clip; do
+for target in container_reader bitmap_import_normal bitmap_import_lowres bitmap_import_slot10 raw_import png_import slot_clip manifest_reader; do
   bin="$build/bin/${target}_fuzz"
   [ -x "$bin" ] || { echo "!! $bin is missing: build $build first"; status=1; continue; }
   mkdir -p "$work/$target/corpus" "$work/$target/artifacts"

@@ -1,4 +1,8 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <functional>
 
 #include "container/pt_reader.h"
 #include "sample/sample_container.h"
@@ -40,6 +44,7 @@ TEST_F(Ptool, UsageErrorsExitWithTwo) {
                            "import " + s + " 1 " + q("x.tex"), "import " + s + " 1 " + q("x.png") + " -o o.pt --palette old",
                            "set-res " + s + " 1 medium -o " + q("o.pt"), "export-all " + s + " -d d --format gif",
                            "export-all " + s + " " + q("sub/sample.pt") + " -d " + q("d"), "import-all " + s + " d",
+                           "export-all " + s + " " + q("...pt") + " -d " + q("d"), "export-all " + s + " " + q("..pt") + " -d " + q("d"),
                            "diff " + s, "thumbnail " + s + " " + q("t.png") + " --size x"};
   for (const auto& args : cases) {
     const auto r = runPtool(args);
@@ -56,12 +61,25 @@ TEST_F(Ptool, UsageErrorsExitWithTwo) {
   EXPECT_EQ(runPtool("info -- " + q("-x.pt")).status, 0);
 }
 
-TEST_F(Ptool, CopyReplacesOnlyWithForce) {
+// copy and thumbnail replace OUT only with --force, only a regular file,
+// and through a symbolic link the file it points to.
+TEST_F(Ptool, CopyAndThumbnailReplaceOnlyRegularFilesAndOnlyWithForce) {
   EXPECT_EQ(runPtool("copy " + s + " " + q("copy.pt")).out, "Saved : " + (dir / "copy.pt").string() + "\n");
   const Bytes other(kFileSize + 10, 0x55);
-  test::writeAllBytes(dir / "copy.pt", other);
-  EXPECT_TRUE(runPtool("copy " + s + " " + q("copy.pt")).status == 1 && readAll(dir / "copy.pt") == other);
-  EXPECT_TRUE(runPtool("copy --force " + s + " " + q("copy.pt")).status == 0 && readAll(dir / "copy.pt") == readAll(sample));
+  ::mkfifo((dir / "fifo").c_str(), 0600);
+  fs::create_symlink("loop", dir / "loop");
+  fs::create_symlink("file", dir / "link");
+  for (const std::string command : {"copy", "thumbnail"}) {
+    test::writeAllBytes(dir / "file", other);
+    for (const std::string target : {"file", "link", "fifo", "loop"}) {
+      EXPECT_EQ(runPtool(command + " " + s + " " + q(target)).status, 1) << command << " " << target;
+      EXPECT_EQ(runPtool(command + " " + s + " " + q(target) + " --force").status, target == "fifo" || target == "loop" ? 1 : 0)
+          << command << " " << target;
+    }
+    EXPECT_TRUE(fs::is_symlink(dir / "link") && fs::is_fifo(dir / "fifo")) << command;
+    const Bytes now = readAll(dir / "file");
+    EXPECT_TRUE(command == "copy" ? now == readAll(sample) : std::string(now.begin() + 1, now.begin() + 4) == "PNG") << command;
+  }
 }
 
 // The bytes are checked by the window stress run and the odd-path runs; here the lines printed.
@@ -119,44 +137,58 @@ TEST_F(Ptool, BitmapWorkNeedsTheHeaderTemplateBesideTheProgram) {
   EXPECT_EQ(test::runCommand(q("ptool") + " export " + s + " 1 " + q("x.tex")).status, 0);
 }
 
-TEST_F(Ptool, ExportAllWritesEveryUsedSlotAndAManifest) {
+TEST_F(Ptool, ExportAllWritesEveryUsedSlotAndAManifestThatRecordsEachFile) {
   auto r = runPtool("export-all " + s + " -d " + q("one"));
   ASSERT_EQ(r.status, 0) << r.err;
+  // Pillow reads the pictures; each file's size and FNV-1a hash are computed again here.
   const auto check = python(
       "import json, os; from PIL import Image\nd = '" + (dir / "one").string() + "'\n"
+      "def fnv(b):\n h = 0xcbf29ce484222325\n for x in b: h = ((h ^ x) * 0x100000001b3) % 2**64\n return '%016x' % h\n"
       "print(' '.join(sorted(os.listdir(d))))\nm = json.load(open(d + '/manifest.json'))\n"
-      "print(m['container'], len(m['slots']), m['slots'][2], m['slots'][15]['file'], Image.open(d + '/slot02.png').size)\n");
+      "ok = all((e['size'], e['fnv1a64']) == (os.path.getsize(d + '/' + e['file']), fnv(open(d + '/' + e['file'], 'rb').read())) for e in m['slots'] if e['file'])\n"
+      "print(m['container'], len(m['slots']), [m['slots'][2][k] for k in ('slot', 'used', 'width', 'height', 'file')], m['slots'][15]['file'], Image.open(d + '/slot02.png').size, ok)\n");
   EXPECT_EQ(check.out, "manifest.json slot00.png slot01.png slot02.png slot04.png slot05.png slot06.png slot08.png "
                        "slot09.png slot10.png slot11.png slot12.png slot13.png slot14.png slot16.png slot17.png "
-                       "slot18.png slot19.png\nsample.pt 20 {'slot': 2, 'used': 1, 'width': 128, 'height': 128, "
-                       "'file': 'slot02.png'} None (128, 128)\n") << check.err;
+                       "slot18.png slot19.png\nsample.pt 20 [2, 1, 128, 128, 'slot02.png'] None (128, 128) True\n") << check.err;
   // Several containers, more files than one batch of the writer holds.
   fs::create_directory(dir / "b");
   std::string many = s;
-  for (int k = 0; k < 15; ++k) fs::copy_file(sample, dir / "b" / ("c" + std::to_string(k) + ".pt")), many += " " + q("b/c" + std::to_string(k) + ".pt");
+  for (int k = 0; k < 15; ++k) {
+    fs::copy_file(sample, dir / "b" / ("c" + std::to_string(k) + ".pt"));
+    many += " " + q("b/c" + std::to_string(k) + ".pt");
+  }
   r = runPtool("export-all " + many + " -d " + q("many") + " --format tex");
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(std::distance(fs::recursive_directory_iterator(dir / "many"), {}), 16 * 19);  // folders too
   EXPECT_EQ(readAll(dir / "many/c14/slot19.tex"), buildRawTex(makeSamplePtFile().slots[19]));
 }
 
-TEST_F(Ptool, ExportAllReplacesNothingWithoutForce) {
+TEST_F(Ptool, ExportAllReplacesOnlyAnEarlierExportAndOnlyWithForce) {
   fs::create_directories(dir / "d");
   const Bytes old{1, 2, 3};
   test::writeAllBytes(dir / "d/slot05.bmp", old);
   test::writeAllBytes(dir / "d/manifest.json", old);
   auto r = runPtool("export-all " + s + " -d " + q("d") + " --format bmp");
   EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err, "Nothing extracted\n" + (dir / "d/slot05.bmp").string() + ": exists (give --force to replace it)\n" +
-                       (dir / "d/manifest.json").string() + ": exists (give --force to replace it)\n");
+  EXPECT_EQ(r.err, "Nothing extracted\n" + (dir / "d/manifest.json").string() + ": exists (give --force to replace it)\n" +
+                       (dir / "d/slot05.bmp").string() + ": exists (give --force to replace it)\n");
   EXPECT_TRUE(std::distance(fs::directory_iterator(dir / "d"), fs::directory_iterator()) == 2 && readAll(dir / "d/slot05.bmp") == old);
-  EXPECT_EQ(runPtool("export-all " + s + " -d " + q("d") + " --format bmp --force").status, 0);
-  EXPECT_EQ(readAll(dir / "d/slot05.bmp").size(), 66614u);
-  // A write that fails (a file size limit) leaves no file and no temporary file behind.
-  r = test::runCommand("prlimit --fsize=50000 " + quotePath(VARNHOLT_PTOOL) + " export-all " + s + " -d " + q("e") + " --format bmp");
+  EXPECT_EQ(runPtool("export-all " + s + " -d " + q("d") + " --format tex --force").status, 0);
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir / "d"), fs::directory_iterator()), 18) << "the .bmp went with the folder";
+  // Anything else in the folder stops it, and stays.
+  test::writeAllBytes(dir / "d/notes.txt", old);
+  r = runPtool("export-all " + s + " -d " + q("d") + " --force");
+  EXPECT_EQ(r.err, "Nothing extracted\n" + (dir / "d").string() + ": holds notes.txt, not an export's files; a container's "
+                   "folder is replaced whole, so it may hold nothing else\n");
+  EXPECT_TRUE(readAll(dir / "d/notes.txt") == old && fs::exists(dir / "d/slot00.tex"));
+  // A write that fails (a file size limit) leaves no folder and no temporary file behind.
+  fs::copy_file(sample, dir / "b.pt");
+  r = test::runCommand("prlimit --fsize=50000 " + quotePath(VARNHOLT_PTOOL) + " export-all " + s + " " + q("b.pt") + " -d " + q("e/f") + " --format bmp");
   EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err, "Nothing extracted\n" + (dir / "e/slot00.bmp").string() + ": File too large\n");
-  EXPECT_EQ(std::distance(fs::directory_iterator(dir / "e"), fs::directory_iterator()), 0);
+  EXPECT_TRUE(r.err.starts_with("Nothing extracted\n" + (dir / "e/f/").string()) && r.err.ends_with("/slot00.bmp: File too large\n")) << r.err;
+  auto left = dir.entries();
+  std::sort(left.begin(), left.end());
+  EXPECT_EQ(left, (std::vector<std::string>{"b.pt", "d", "sample.pt"})) << "a folder or a temporary file was left";
 }
 
 TEST_F(Ptool, ImportAllRestoresTheContainerExactly) {
@@ -175,25 +207,89 @@ TEST_F(Ptool, ImportAllRestoresTheContainerExactly) {
   }
 }
 
-TEST_F(Ptool, ImportAllRefusesEverythingWhenOneFileIsRefused) {
-  ASSERT_EQ(runPtool("export-all " + s + " -d " + q("d") + " --format bmp").status, 0);
-  Bytes bad(2000, 0);
-  bad[0] = 'B', bad[1] = 'M';
-  test::writeAllBytes(dir / "d/slot01.bmp", bad);
-  fs::remove(dir / "d/slot04.bmp");
-  auto r = runPtool("import-all " + s + " " + q("d") + " -o " + q("o.pt"));
-  EXPECT_EQ(r.status, 1);
-  const std::string d = (dir / "d").string();
-  EXPECT_EQ(r.err, "Nothing written to " + (dir / "o.pt").string() + "\nslot 01: " + d +
-                       "/slot01.bmp: width 0 is neither 128 nor 256\nslot 04: " + d +
-                       "/slot04.bmp: No such file or directory\n");
-  EXPECT_FALSE(fs::exists(dir / "o.pt"));
-  // Without a manifest the slotNN names count, and two files for one slot are an error.
-  fs::remove(dir / "d/manifest.json");
-  fs::copy_file(dir / "d/slot00.bmp", dir / "d/slot00.tex");
-  r = runPtool("import-all " + s + " " + q("d") + " -o " + q("o.pt"));
-  EXPECT_NE(r.err.find("two files for one slot (slot 0: slot00.bmp and slot00.tex)"), std::string::npos) << r.err;
-  EXPECT_FALSE(fs::exists(dir / "o.pt"));
+// A folder that mixes two exports, reaches out of itself or holds nothing
+// writes nothing; a manifest as large as a hand-edited one is still read.
+TEST_F(Ptool, ImportAllRefusesFoldersThatMixLeakOrHoldNothing) {
+  ASSERT_EQ(runPtool("export-all " + s + " -d " + q("good") + " --format tex").status, 0);
+  test::writeAllBytes(dir / "secret.txt", Bytes(66560, 's'));
+  const auto manifest = [&](const fs::path& d, const std::string& text) {
+    test::writeAllBytes(d / "manifest.json", Bytes(text.begin(), text.end()));
+  };
+  const std::string padded = std::string(R"({"slots": [{"slot": 5, "file": "slot05.tex"}]})");
+  const auto link = [&](const fs::path& d) {
+    fs::remove(d / "slot05.tex");
+    fs::create_symlink("../secret.txt", d / "slot05.tex");
+  };
+  const struct {
+    std::string name, line;
+    std::function<void(const fs::path&)> change;
+    int status = 1;
+  } cases[] = {
+      {"mixed", "slot 01: slot01.tex does not match the manifest: the folder mixes two exports\n"
+                "slot 04: $/slot04.tex: No such file or directory",
+       [&](auto& d) {
+         test::writeAllBytes(d / "slot01.tex", Bytes(66560, 1));
+         fs::remove(d / "slot04.tex");
+       }},
+      {"link", "slot 05: $/slot05.tex: a symbolic link, not a file in the folder", link},
+      {"unlisted link", "slot 05: $/slot05.tex: a symbolic link, not a file in the folder",
+       [&](auto& d) {
+         fs::remove(d / "manifest.json");
+         link(d);
+       }},
+      {"fifo", "slot 05: $/slot05.tex: not a regular file",
+       [&](auto& d) {
+         fs::remove(d / "manifest.json");
+         fs::remove(d / "slot05.tex");
+         ::mkfifo((d / "slot05.tex").c_str(), 0600);
+       }},
+      {"outside", "$/manifest.json: slot 5: \"file\" must be null or a file name in the folder",
+       [&](auto& d) { manifest(d, R"({"slots": [{"slot": 5, "file": "../secret.txt"}]})"); }},
+      {"twice", "$: two files for one slot (slot 0: slot00.bmp and slot00.tex)",
+       [&](auto& d) {
+         fs::remove(d / "manifest.json");
+         fs::copy_file(d / "slot00.tex", d / "slot00.bmp");
+       }},
+      {"too large", "$/manifest.json: too large for a manifest (65537 bytes; at most 65536 are read)",
+       [&](auto& d) { manifest(d, padded + std::string(65537 - padded.size(), ' ')); }},
+      {"large", "", [&](auto& d) { manifest(d, padded + std::string(65536 - padded.size(), ' ')); }, 0},
+      {"empty", "nothing to import from $",
+       [&](auto& d) {
+         fs::remove_all(d);
+         fs::create_directory(d);
+       }},
+      {"no file", "nothing to import from $", [&](auto& d) { manifest(d, R"({"slots": [{"slot": 5, "file": null}]})"); }},
+  };
+  for (const auto& c : cases) {
+    const fs::path d = dir / c.name;
+    fs::copy(dir / "good", d);
+    c.change(d);
+    const auto r = runPtool("import-all " + s + " " + quotePath(d) + " -o " + q("o.pt"));
+    std::string line = c.line;
+    for (std::size_t at; (at = line.find('$')) != std::string::npos;) line.replace(at, 1, d.string());
+    EXPECT_EQ(r.status, c.status) << c.name << ": " << r.err;
+    EXPECT_NE(r.err.find(line + "\n"), c.status ? std::string::npos : 0) << c.name << ": " << r.err;
+    EXPECT_EQ(fs::exists(dir / "o.pt"), c.status == 0) << c.name;
+    fs::remove(dir / "o.pt");
+  }
+}
+
+// export-all and import-all on one folder at once: the import reads the
+// earlier export or the new one, never a mixture, never a refusal.
+TEST_F(Ptool, ExportAllAndImportAllOnOneFolderNeverInterleave) {
+  Bytes other = makeSampleContainer();
+  std::fill_n(other.begin() + slotOffset(1), 1024 + 65536, 0x5A);  // slot 1's palette and pixels
+  test::writeAllBytes(dir / "other.pt", other);
+  const std::string ptool = quotePath(VARNHOLT_PTOOL), d = q("d");
+  ASSERT_EQ(runPtool("export-all " + s + " -d " + d + " --format tex").status, 0);
+  for (int round = 0; round < 20; ++round) {
+    const auto r = test::runCommand(ptool + " export-all " + q(round % 2 ? "other.pt" : "sample.pt") + " -d " + d +
+                                    " --format tex --force >/dev/null & " + ptool + " import-all " + s + " " + d + " -o " +
+                                    q("o.pt") + " --force >/dev/null; i=$?; wait $!; exit $((i * 10 + $?))");
+    ASSERT_EQ(r.status, 0) << "round " << round << ": " << r.err;
+    const Bytes now = readAll(dir / "o.pt");
+    ASSERT_TRUE(now == readAll(sample) || now == other) << "round " << round;
+  }
 }
 
 TEST_F(Ptool, DiffNamesEachRegionThatDiffers) {
@@ -236,7 +332,7 @@ TEST_F(Ptool, ThumbnailFitsTheSizeGiven) {
   test::writeAllBytes(dir / "unused.pt", (std::fill_n(unused.begin() + 53250, 20, 0), unused));
   for (const auto& [container, size, expected] :
        {std::tuple{s, 256, "(255, 204) RGB"}, {s, 64, "(60, 48) RGB"}, {q("unused.pt"), 256, "(32, 32) RGB"}}) {
-    ASSERT_EQ(runPtool("thumbnail " + container + " " + q("t.png") + " --size " + std::to_string(size)).status, 0);
+    ASSERT_EQ(runPtool("thumbnail " + container + " " + q("t.png") + " --force --size " + std::to_string(size)).status, 0);
     EXPECT_EQ(python("from PIL import Image; im = Image.open('" + (dir / "t.png").string() + "'); print(im.size, im.mode)").out,
               std::string(expected) + "\n");
   }

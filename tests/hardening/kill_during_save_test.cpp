@@ -1,6 +1,7 @@
-// A save stopped by a signal at a random moment leaves at the target either
-// the earlier container or the new one, complete, and nothing else in the
-// folder, with unnamed and with named temporary files.
+// A save or an export of all slots stopped by a signal at a random moment
+// leaves at the target either the earlier container or folder or the new
+// one, complete, and nothing else, with unnamed and with named temporary
+// files.
 #include <gtest/gtest.h>
 #include <fcntl.h>
 #include <signal.h>
@@ -9,6 +10,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <map>
 #include <chrono>
 #include <random>
 #include <set>
@@ -100,6 +102,74 @@ TEST(KillDuringSave, TargetIsAlwaysOneWholeContainerAndNothingIsLeft) {
   EXPECT_EQ(fs::status(target).permissions(), fs::perms::owner_read | fs::perms::owner_write);
   // Both outcomes occur, or the test would not show the signal lands mid-way.
   EXPECT_TRUE(sawA > 0 && sawB > 0) << sawA << " " << sawB;
+}
+
+
+// The names under `root`, with every file's bytes ("" for a folder).
+std::map<std::string, Bytes> tree(const fs::path& root) {
+  std::map<std::string, Bytes> files;
+  for (const auto& e : fs::recursive_directory_iterator(root))
+    files[fs::relative(e.path(), root).string()] = e.is_directory() ? Bytes() : readAll(e.path());
+  return files;
+}
+
+TEST(KillDuringSave, EachContainersFolderIsOneWholeExportAndNothingIsLeft) {
+  test::ScratchDir dir(test::Medium::Memory);
+  // Two containers whose exports differ in their files, not only in bytes.
+  Bytes b = makeSampleContainer();
+  std::fill_n(b.begin() + 53250, 10, 0);
+  const Bytes contents[] = {makeSampleContainer(), b};
+  const auto exportAll = [&](int which, const std::string& into, bool named) {
+    for (const char* name : {"c1.pt", "c2.pt"}) test::writeAllBytes(dir / name, contents[which]);
+    return startPtool({"export-all", (dir / "c1.pt").string(), (dir / "c2.pt").string(), "-d", (dir / into).string(),
+                       "--format", "tex", "--force"}, named);
+  };
+  using Clock = std::chrono::steady_clock;
+  long long wholeUs = 0;
+  std::map<std::string, Bytes> exports[2];
+  for (int which : {1, 0}) {  // the references, then the earlier export
+    const auto start = Clock::now();
+    ::waitpid(exportAll(which, "ref" + std::to_string(which), false), nullptr, 0);
+    ::waitpid(exportAll(which, "out", false), nullptr, 0);
+    wholeUs = std::max<long long>(wholeUs, std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - start).count() / 2);
+    exports[which] = tree(dir / ("ref" + std::to_string(which)));
+    ASSERT_EQ(exports[which].size(), which ? 2u + 2 * 10 : 2u + 2 * 18);  // folders, slot files, manifests
+  }
+  std::mt19937 rng(20261207);
+  std::uniform_int_distribution<long long> delayUs(0, wholeUs + wholeUs / 2);
+  const int signals[] = {SIGKILL, SIGINT, SIGTERM};
+  int saw[2] = {0, 0};
+  std::set<std::string> killedPids;
+  for (int round = 0; round < 102; ++round) {
+    const int sig = signals[round % 3];
+    const pid_t pid = exportAll(round % 2, "out", round % 4 == 1);
+    ASSERT_GT(pid, 0);
+    std::this_thread::sleep_for(std::chrono::microseconds(delayUs(rng)));
+    ::kill(pid, sig);
+    ::waitpid(pid, nullptr, 0);
+    const auto now = tree(dir / "out");
+    // Each folder by itself: the two may differ when the signal fell between them.
+    for (const char* folder : {"c1", "c2"}) {
+      const auto in = [&](const std::map<std::string, Bytes>& t) {
+        std::map<std::string, Bytes> part;
+        for (const auto& [name, bytes] : t)
+          if (name.rfind(folder, 0) == 0) part[name] = bytes;
+        return part;
+      };
+      const int which = in(now) == in(exports[0]) ? 0 : in(now) == in(exports[1]) ? 1 : -1;
+      ASSERT_NE(which, -1) << "round " << round << ", signal " << sig << ": " << folder << " mixes two exports";
+      saw[which]++;
+    }
+    // Only a process killed outright leaves its staging folders, for the next export to remove.
+    if (sig == SIGKILL) killedPids.insert("." + std::to_string(pid) + ".");
+    for (const auto& [name, bytes] : now)
+      EXPECT_TRUE(name.rfind(kTempPrefix, 0) != 0 || std::any_of(killedPids.begin(), killedPids.end(), [&](auto& p) {
+                    return name.find(p) != std::string::npos;
+                  })) << "round " << round << ", signal " << sig << " left " << name;
+  }
+  ::waitpid(exportAll(0, "out", false), nullptr, 0);
+  EXPECT_EQ(tree(dir / "out"), exports[0]) << "temporary folders outlived a later export";
+  EXPECT_TRUE(saw[0] > 0 && saw[1] > 0) << saw[0] << " " << saw[1];
 }
 
 }  // namespace

@@ -1,0 +1,182 @@
+#include "common/folder_files.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
+#include <mutex>
+#include <utility>
+
+#include "common/folders.h"
+#include "common/paths.h"
+#include "common/temp_files.h"
+
+namespace pt {
+
+namespace fs = std::filesystem;
+
+struct detail::StagingEntry {
+  fs::path staged;
+  std::string stagedPath, dyingPath;  // C strings for the signal handler
+  std::atomic<bool> live{true};
+  StagingEntry* next = nullptr;
+};
+
+namespace {
+
+Error withPath(const fs::path& path, const Error& e) {
+  return Error{e.kind, utf8(path) + ": " + describe(e), e.code};
+}
+
+// --- staging folders removed on a signal ------------------------------------
+//
+// A list that only grows (entries are retired, never freed), so that the
+// handler may walk it at any moment without a lock.
+
+constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
+struct sigaction earlierActions[3];
+std::once_flag handlersInstalled;
+std::atomic<detail::StagingEntry*> stagingList{nullptr};
+
+struct Dirent64 {
+  std::uint64_t ino;
+  std::int64_t off;
+  unsigned short reclen;
+  unsigned char type;
+  char name[1];
+};
+
+// Removes a folder of files with calls that are safe in a signal handler;
+// several rounds, as another thread may still be adding files.
+void removeFlatFolder(const char* path) {
+  for (int round = 0; round < 16; ++round) {
+    const int fd = ::open(path, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) return;
+    alignas(8) char buf[4096];
+    long n;
+    while ((n = ::syscall(SYS_getdents64, fd, buf, sizeof buf)) > 0) {
+      for (long at = 0; at < n;) {
+        const auto* d = reinterpret_cast<const Dirent64*>(buf + at);
+        at += d->reclen;
+        const bool dots = d->name[0] == '.' && (d->name[1] == 0 || (d->name[1] == '.' && d->name[2] == 0));
+        if (!dots) ::unlinkat(fd, d->name, 0);
+      }
+    }
+    ::close(fd);
+    if (::rmdir(path) == 0 || (errno != ENOTEMPTY && errno != EEXIST)) return;
+  }
+}
+
+// Each live staging folder is first moved to a name no one else uses, so
+// that its removal cannot race with its rename into place; after an
+// exchange the staging name holds the earlier folder, which goes as well.
+void removeStagingOnSignal(int sig) {
+  const int saved = errno;
+  for (auto* e = stagingList.load(); e; e = e->next)
+    if (e->live.load() && ::rename(e->stagedPath.c_str(), e->dyingPath.c_str()) == 0)
+      removeFlatFolder(e->dyingPath.c_str());
+  for (int i = 0; i < 3; ++i)
+    if (kSignals[i] == sig) ::sigaction(sig, &earlierActions[i], nullptr);
+  errno = saved;
+  ::raise(sig);  // the earlier disposition takes it once this handler returns
+}
+
+void installHandlers() {
+  struct sigaction act {};
+  act.sa_handler = removeStagingOnSignal;
+  sigemptyset(&act.sa_mask);
+  for (int sig : kSignals) sigaddset(&act.sa_mask, sig);
+  for (int i = 0; i < 3; ++i) {
+    ::sigaction(kSignals[i], nullptr, &earlierActions[i]);
+    // A signal the program ignores (nohup) stays ignored.
+    if (earlierActions[i].sa_handler != SIG_IGN) ::sigaction(kSignals[i], &act, nullptr);
+  }
+}
+
+bool plainName(const std::string& name) {
+  return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos &&
+         name.find('\0') == std::string::npos;
+}
+
+}  // namespace
+
+Result<StagingFolder> StagingFolder::beside(const fs::path& target) {
+  std::call_once(handlersInstalled, installHandlers);
+  auto staged = makeStagingFolder(target);
+  if (!staged) return withPath(target, staged.error());
+  auto* e = new detail::StagingEntry;
+  e->staged = *staged;
+  e->stagedPath = staged->string();
+  e->dyingPath = (staged->parent_path() / detail::tempName(target.filename())).string();
+  e->next = stagingList.load();
+  while (!stagingList.compare_exchange_weak(e->next, e)) {
+  }
+  return StagingFolder(e);
+}
+
+StagingFolder::StagingFolder(StagingFolder&& other) noexcept : entry_(std::exchange(other.entry_, nullptr)) {}
+
+StagingFolder& StagingFolder::operator=(StagingFolder&& other) noexcept {
+  if (this != &other) {
+    this->~StagingFolder();
+    entry_ = std::exchange(other.entry_, nullptr);
+  }
+  return *this;
+}
+
+StagingFolder::~StagingFolder() {
+  if (!entry_ || !entry_->live) return;
+  (void)removeFolderTree(entry_->staged);
+  entry_->live = false;  // retired; the list keeps it for a handler walking it now
+}
+
+const fs::path& StagingFolder::path() const { return entry_->staged; }
+
+Status StagingFolder::replace(const fs::path& target) {
+  Status replaced = replaceFolder(entry_->staged, target);
+  if (!replaced) return withPath(target, replaced.error());
+  entry_->live = false;
+  return replaced;
+}
+
+Result<FileHead> readFileInFolder(const fs::path& folder, const std::string& name, std::size_t maxBytes) {
+  const fs::path path = folder / pathFromUtf8(name);
+  if (!plainName(name)) return Error{ErrorKind::NotAFile, utf8(path) + ": not a file name in the folder"};
+  // Non-blocking, so that a named pipe cannot hang the open; never through a link.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) {
+    if (errno == ELOOP)
+      return Error{ErrorKind::NotAFile, utf8(path) + ": a symbolic link, not a file in the folder", errno};
+    return withPath(path, errnoError(errno));
+  }
+  FileHead head;
+  struct stat st {};
+  int e = ::fstat(fd, &st) == 0 ? 0 : errno;
+  if (e == 0 && !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    return Error{ErrorKind::NotAFile, utf8(path) + ": not a regular file", 0};
+  }
+  if (e == 0) {
+    head.size = static_cast<std::uint64_t>(st.st_size);
+    head.bytes.resize(std::min<std::uint64_t>(head.size, maxBytes));
+    std::size_t got = 0;
+    while (got < head.bytes.size()) {
+      const ssize_t n = ::pread(fd, head.bytes.data() + got, head.bytes.size() - got, static_cast<off_t>(got));
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) e = errno;
+      if (n <= 0) break;
+      got += static_cast<std::size_t>(n);
+    }
+    head.bytes.resize(got);
+  }
+  ::close(fd);
+  if (e != 0) return withPath(path, errnoError(e));
+  return head;
+}
+
+}  // namespace pt
