@@ -111,14 +111,16 @@ void previewOperation(benchmark::State& state) {
   const QString folder = qPath(ws->windowFolder);
   varnholt::Form1 window(cd, prompt, folder, ws->header);
   window.openFile(qPath(ws->container));
+  auto* lv = window.findChild<QTreeWidget*>("lv");
+  auto* p1 = window.findChild<QLabel*>("p1");
   std::uint8_t slot = 0;
   for (auto _ : state) {
     slot ^= 1;
-    window.lv->setCurrentItem(window.lv->topLevelItem(slot));
+    lv->setCurrentItem(lv->topLevelItem(slot));
     window.lv_Click();
-    benchmark::DoNotOptimize(window.p1->pixmap().cacheKey());
+    benchmark::DoNotOptimize(p1->pixmap().cacheKey());
   }
-  if (std::string why = checkPicture(window.p1->pixmap(), slot); !why.empty())
+  if (std::string why = checkPicture(p1->pixmap(), slot); !why.empty())
     state.SkipWithError(why.c_str());
 }
 
