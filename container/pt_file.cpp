@@ -28,9 +28,13 @@ SlotRow slotRow(const PtFile& file, std::size_t slot) {
                  s.height == kLowResHeightAsRead ? 128 : s.height};
 }
 
-void setSlotResolution(PtSlot& slot, bool lowRes) {
-  slot.height = lowRes ? kLowResHeightAsRead : kHighResSide;
-  slot.width = lowRes ? kLowResWidth : kHighResSide;
+bool setSlotResolution(PtSlot& slot, bool lowRes) {
+  const std::int16_t height = lowRes ? kLowResHeightAsRead : kHighResSide;
+  const std::int16_t width = lowRes ? kLowResWidth : kHighResSide;
+  const bool changed = slot.height != height || slot.width != width;
+  slot.height = height;
+  slot.width = width;
+  return changed;
 }
 
 }  // namespace pt

@@ -54,6 +54,7 @@ struct SlotRow {
 SlotRow slotRow(const PtFile& file, std::size_t slot);
 
 // The resolution switch: stores 128 x 512 or 256 x 256, nothing else.
-void setSlotResolution(PtSlot& slot, bool lowRes);
+// True when that changed the slot.
+bool setSlotResolution(PtSlot& slot, bool lowRes);
 
 }  // namespace pt

@@ -68,6 +68,10 @@ class Form1 final : public QMainWindow {
   // Loads the selected slot from `path` in `format` and logs the outcome.
   void importFile(pt::SlotFileFormat format, const QString& path);
   void logLine(const QString& message);
+  // A note or a reason, after the log line it belongs to: "Slot N: " when it
+  // is about a slot, and one sentence.
+  void logNote(std::optional<std::uint8_t> slot, const std::string& text);
+  void logNote(std::optional<std::uint8_t> slot, const pt::Error& error);
 
   // What imports do with a file's palette and alpha: the Import options menu.
   pt::ImportOptions importOptions() const;

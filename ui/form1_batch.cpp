@@ -32,7 +32,8 @@ void Form1::exportAllSlots() {
   const QString folder = cd.showFolder("Export all slots to folder");
   if (folder.isEmpty()) return;
   const auto failed = [&](const std::string& why) {
-    logLine("Export of all slots to " + folder + " failed: " + QString::fromStdString(why));
+    logLine("Export of all slots to " + folder + " failed");
+    logNote(std::nullopt, why);
   };
   const auto plan = pt::planExport(ptFile, toPath(containerPath_).filename().string(), toPath(folder),
                                    pt::SlotFileFormat::Png, nullptr);
@@ -55,14 +56,14 @@ void Form1::importAllSlots() {
   const pt::FolderImport result = pt::importSlotFolder(ptFile, toPath(folder), options);
   if (!result.refusals.empty()) {
     logLine("Import of all slots from " + folder + " failed");
-    for (const std::string& why : result.refusals) logLine(QString::fromStdString(why));
+    for (const std::string& why : result.refusals) logNote(std::nullopt, why);
     return;
   }
   logLine("Imported " + QString::number(result.loaded.size()) + " slots from " + folder);
   recordChange("Import all slots", before);
   for (const pt::LoadedSlotFile& loaded : result.loaded)
     for (const std::string& line : pt::describeNotes(loaded.notes, options))
-      logLine("Slot " + QString::number(loaded.file.slot) + ": " + QString::fromStdString(line));
+      logNote(loaded.file.slot, line);
   // The rows show the new sizes and used flags; the selection stays.
   for (std::size_t i = 0; i < pt::kSlotCount; ++i) {
     QTreeWidgetItem* item = lv->topLevelItem(static_cast<int>(i));

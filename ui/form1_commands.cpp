@@ -33,7 +33,26 @@ QString timeFormatWithSeconds() {
   return out.trimmed();
 }
 
+// One sentence: without a "Note: " or "Warning: " label (the line's place
+// says what it is), starting upper case and ending with a full stop.
+QString sentence(QString text) {
+  for (const QString label : {"Note: ", "Warning: "})
+    if (text.startsWith(label)) text.remove(0, label.size());
+  if (!text.isEmpty()) text[0] = text[0].toUpper();
+  if (!text.endsWith('.') && !text.endsWith('?') && !text.endsWith('!')) text += '.';
+  return text;
+}
+
 }  // namespace
+
+void Form1::logNote(std::optional<std::uint8_t> slot, const std::string& text) {
+  const QString prefix = slot ? "Slot " + QString::number(*slot) + ": " : QString();
+  logLine(prefix + sentence(QString::fromStdString(text)));
+}
+
+void Form1::logNote(std::optional<std::uint8_t> slot, const pt::Error& error) {
+  logNote(slot, pt::describe(error));
+}
 
 void Form1::Form_Load() {
   setAlphaShown(false);
@@ -103,6 +122,7 @@ bool Form1::saveContainer() {
   }
   logLine("Saved : " + name);
   containerPath_ = name;
+  Text1->setText(name);
   undoStack_->setClean();
   recentMenu->add(name);
   setWindowModified(false);

@@ -60,31 +60,20 @@ void Form1::saveTex(std::uint8_t ty) {
   const QString name = cd.showSave();
   if (name.isEmpty()) return;
 
-  const QString extracted = "Slot " + QString::number(*n) + " extracted as " + name;
-  const QString notExtracted = "Slot " + QString::number(*n) + " not extracted";
-  switch (*format) {
-    case pt::SlotFileFormat::Tex:
-      logLine(pt::exportRawTex(ptFile, *n, toPath(name), prompt) ? extracted : notExtracted);
-      break;
-    case pt::SlotFileFormat::Bmp:
-      if (pt::exportBitmap(ptFile, *n, toPath(name), bmpHeader, prompt)) {
-        showResolution(*n);
-        logLine(extracted);
-      } else {
-        logLine(notExtracted);
-      }
-      break;
-    case pt::SlotFileFormat::Png:
-      // As the raw export: the resolution buttons stay as they are.
-      if (const pt::Status written = pt::exportSlotPng(ptFile, *n, toPath(name), prompt)) {
-        logLine(extracted);
-      } else {
-        logLine(notExtracted);
-        if (written.error().kind != pt::ErrorKind::NotUsed && written.error().kind != pt::ErrorKind::Declined)
-          logLine(QString::fromStdString(pt::describe(written.error())));
-      }
-      break;
+  // The same routines as ptool's export; every refusal but an unused slot
+  // or a kept file says why after the specified line.
+  const auto bytes = pt::slotFileBytes(ptFile, *n, *format, &bmpHeader, false);
+  const pt::Status written =
+      bytes ? pt::exportSlotFile(ptFile, *n, toPath(name), *bytes, prompt) : pt::Status(bytes.error());
+  if (!written) {
+    logLine("Slot " + QString::number(*n) + " not extracted");
+    const pt::ErrorKind kind = written.error().kind;
+    if (kind != pt::ErrorKind::NotUsed && kind != pt::ErrorKind::Declined) logNote(*n, written.error());
+    return;
   }
+  // A bitmap shows the slot's resolution in the option buttons.
+  if (*format == pt::SlotFileFormat::Bmp) showResolution(*n);
+  logLine("Slot " + QString::number(*n) + " extracted as " + name);
 }
 
 void Form1::Command2_Click() {
@@ -119,12 +108,12 @@ void Form1::importFile(pt::SlotFileFormat format, const QString& path) {
   const QString slot = "Slot " + QString::number(*n);
   if (!notes) {
     logLine(slot + " not loaded with new file");
-    logLine(QString::fromStdString(pt::describe(notes.error())));
+    logNote(*n, notes.error());
     return;
   }
   recordChange("Import into slot " + QString::number(*n), before, true);
   logLine(slot + " loaded with " + path);
-  for (const std::string& line : pt::describeNotes(*notes, options)) logLine(QString::fromStdString(line));
+  for (const std::string& line : pt::describeNotes(*notes, options)) logNote(*n, line);
 }
 
 }  // namespace varnholt

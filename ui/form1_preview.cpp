@@ -54,9 +54,9 @@ void Form1::showPreview(std::uint8_t slot) { writePreviewFile(slot, false); }
 bool Form1::writePreviewFile(std::uint8_t slot, bool alphaView) {
   QString moved;
   const auto error = preview_.write(ptFile, slot, bmpHeader, alphaView, moved);
-  if (!moved.isEmpty()) logLine(moved);
+  if (!moved.isEmpty()) logNote(slot, moved.toStdString());
   if (error) {
-    logLine("Preview of slot " + QString::number(slot) + " not written: " + *error);
+    logNote(slot, "the preview was not written: " + error->toStdString());
     return false;
   }
   pane_->showSlot(ptFile.slots[slot], alphaView);

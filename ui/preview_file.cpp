@@ -32,8 +32,8 @@ std::optional<QString> PreviewFile::write(const pt::PtFile& file, std::uint8_t s
       moved_ = true;
       const QString first = path_;
       path_ = QDir(cache).filePath(kPreviewFileName);
-      moved = "Cannot write the preview " + first + " (" + QString::fromStdString(pt::describe(written.error())) +
-              "); previews go to " + path_;
+      moved = "the preview cannot be written to " + first + " (" +
+              QString::fromStdString(pt::describe(written.error())) + "); previews go to " + path_;
       written = pt::writeSlotBitmap(file, slot, toPath(path_), header, alphaView);
     }
   }

@@ -21,11 +21,6 @@ QRgb entryColour(const std::uint8_t* e, SlotView view) {
   return qRgb(e[1], e[2], e[3]);
 }
 
-std::uint8_t pixelIndex(const pt::PtSlot& slot, std::size_t at) {
-  if (at < slot.pixels.size()) return slot.pixels[at];
-  at -= slot.pixels.size();
-  return at < slot.extra.size() ? slot.extra[at] : 0;
-}
 }  // namespace
 
 QImage slotImage(const pt::PtSlot& slot, SlotView view) {
@@ -35,16 +30,15 @@ QImage slotImage(const pt::PtSlot& slot, SlotView view) {
   for (std::size_t n = 0; n < 256 && 4 * n + 3 < slot.palette.size(); ++n)
     table[static_cast<int>(n)] = entryColour(&slot.palette[4 * n], view);
   image.setColorTable(table);
-  // Rows run top-down in the slot as in the image; slot 10 continues in `extra`.
+  // Rows run top-down in the slot as in the image.
+  const pt::Bytes pixels = pt::fullPixelData(slot);
   const auto rowBytes = static_cast<std::size_t>(side);
   for (int y = 0; y < side; ++y) {
-    uchar* line = image.scanLine(y);
     const std::size_t at = static_cast<std::size_t>(y) * rowBytes;
-    if (at + rowBytes <= slot.pixels.size()) {
-      std::copy_n(slot.pixels.begin() + static_cast<std::ptrdiff_t>(at), rowBytes, line);
-    } else {
-      for (std::size_t x = 0; x < rowBytes; ++x) line[x] = pixelIndex(slot, at + x);
-    }
+    const std::size_t n = at < pixels.size() ? std::min(rowBytes, pixels.size() - at) : 0;
+    uchar* line = image.scanLine(y);
+    std::fill_n(line, rowBytes, 0);
+    if (n > 0) std::copy_n(pixels.begin() + static_cast<std::ptrdiff_t>(at), n, line);
   }
   return image;
 }
@@ -74,7 +68,9 @@ QPixmap renderSlot(const QImage& image, double scale, bool checkerboard) {
 
 QString pixelDescription(const pt::PtSlot& slot, int x, int y) {
   const int side = slotSide(slot);
-  const std::uint8_t index = pixelIndex(slot, static_cast<std::size_t>(y) * side + x);
+  const pt::Bytes pixels = pt::fullPixelData(slot);
+  const std::size_t at = static_cast<std::size_t>(y) * side + x;
+  const std::uint8_t index = at < pixels.size() ? pixels[at] : 0;
   const std::uint8_t* e = &slot.palette[4u * index];
   return QString("x %1  y %2  index %3  alpha %4  rgb %5 %6 %7")
       .arg(x)

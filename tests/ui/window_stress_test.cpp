@@ -171,7 +171,7 @@ class WindowStress : public WindowTest {
       ++loaded;
       expectLog("Slot " + n + " loaded with " + path);
       if (choice == 0 && f.size() < kRawBytes)
-        expectLog("Note: " + QString::number(f.size()) + " of the 66560 bytes of a raw texture came "
+        expectLog("Slot " + n + ": " + QString::number(f.size()) + " of the 66560 bytes of a raw texture came "
                   "from the file; the rest of the slot kept its bytes.");
     }
     showSlot(selected);

@@ -88,6 +88,31 @@ TEST_F(Form1Test, SlotDialogsNameTheSlotAndFormatAndStartInTheContainersFolder) 
   EXPECT_EQ(cd.shown.size(), dialogs);
 }
 
+// Every format's failed export says why after its line; a kept file does not.
+TEST_F(Form1Test, FailedExportsGiveTheirReasonInOneForm) {
+  openThroughDialog(writeSample("s.pt"));
+  clickRow(6);
+  pt::test::writeAllBytes(files / "kept.png", pt::Bytes{1});
+  const struct { int option; const char* target; std::vector<QString> lines; } cases[] = {
+      {1, "missing/x.tex", {"Slot 6 not extracted", "Slot 6: No such file or directory."}},
+      {2, "missing/x.bmp", {"Slot 6 not extracted", "Slot 6: No such file or directory."}},
+      {3, "missing/x.png", {"Slot 6 not extracted", "Slot 6: No such file or directory."}},
+      {3, "kept.png", {"Slot 6: No such file or directory.", "Slot 6 not extracted"}},
+  };
+  prompt.answers = {false};  // No to "File exists. Overwrite?"
+  for (const auto& c : cases) {
+    whenFormatDialogUp(*form, [option = c.option](ExDialog& d) {
+      (option == 1 ? d.Option1 : option == 2 ? d.Option2 : d.Option3)->click();
+      d.OKButton->click();
+    });
+    cd.answers = {q(files / c.target)};
+    action("exportAction")->trigger();
+    const auto messages = logMessages(form->logText());
+    EXPECT_EQ(std::vector<QString>(messages.end() - 2, messages.end()), c.lines) << c.target;
+  }
+  EXPECT_EQ(pt::test::readAll(files / "kept.png"), pt::Bytes{1});
+}
+
 // The format dialog takes only a click (or Space) on OK as an answer.
 TEST_F(Form1Test, FormatDialogAnswersOnlyWithOkAndStaysUp) {
   openThroughDialog(writeSample("s.pt"));
@@ -144,12 +169,12 @@ TEST_F(Form1Test, FailedPreviewKeepsThePictureAndTheAlphaView) {
   std::filesystem::remove_all(folder.path());
   pt::test::writeAllBytes(folder.path(), pt::Bytes{1});  // the folder's name is now a file
   clickRow(2);
-  EXPECT_EQ(lastMessage(), "Preview of slot 2 not written: Not a directory");
+  EXPECT_EQ(lastMessage(), "Slot 2: The preview was not written: Not a directory.");
   action("alphaAction")->trigger();
   qunsetenv("XDG_CACHE_HOME");
   const auto messages = logMessages(form->logText());
   EXPECT_EQ(std::vector<QString>(messages.end() - 2, messages.end()),
-            (std::vector<QString>{"Creating preview of slot 2", "Preview of slot 2 not written: Not a directory"}));
+            (std::vector<QString>{"Creating preview of slot 2", "Slot 2: The preview was not written: Not a directory."}));
   EXPECT_EQ(shownPicture(), before);
   EXPECT_TRUE(form->isAlphaShown());
   EXPECT_EQ(child<QPushButton>("Command4")->text(), "View normal");
@@ -191,12 +216,13 @@ class ViewTest : public WindowTest {
     }));
   }
   QSize pictureSize() const { return child<QLabel>("p1")->pixmap().size(); }
-  void ctrlWheel(int delta) {
+  void ctrlWheel(int delta, QPointF at = QPointF(10, 10)) {
     QWidget* v = pane()->viewport();
-    QWheelEvent e(QPointF(10, 10), v->mapToGlobal(QPointF(10, 10)), {}, QPoint(0, delta),
-                  Qt::NoButton, Qt::ControlModifier, Qt::NoScrollPhase, false);
+    QWheelEvent e(at, v->mapToGlobal(at), {}, QPoint(0, delta), Qt::NoButton, Qt::ControlModifier, Qt::NoScrollPhase, false);
     QApplication::sendEvent(v, &e);
   }
+  // The slot pixel shown at a point of the pane's viewport.
+  QPointF pixelAt(QPointF at) const { return (at - QPointF(child<QLabel>("p1")->pos())) / pane()->scale(); }
 };
 
 TEST_F(ViewTest, ZoomLevelsScaleThePictureNearestNeighbour) {
@@ -221,6 +247,31 @@ TEST_F(ViewTest, ZoomLevelsScaleThePictureNearestNeighbour) {
   EXPECT_EQ((ctrlWheel(120), pane()->zoom()), 4);
   ctrlWheel(-120), ctrlWheel(-120);
   EXPECT_EQ(pane()->zoom(), 1);
+}
+
+// The wheel zooms about the cursor, the menu about the centre; the readout
+// follows at once, and the zoom commands stop at their ends.
+TEST_F(ViewTest, ZoomKeepsItsAnchorAndStopsAtItsEnds) {
+  QWidget* v = pane()->viewport();
+  const QPointF centre(v->width() / 2.0, v->height() / 2.0), cursor = centre + QPointF(70, -50);
+  QMouseEvent move(QEvent::MouseMove, cursor, v->mapToGlobal(cursor), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+  QApplication::sendEvent(v, &move);
+  const struct { const char* action; int wheel; QPointF anchor; int zoom; bool in, out; } steps[] = {
+      {"zoomInAction", 0, centre, 2, true, true},  {"", 120, cursor, 4, true, true},
+      {"zoomInAction", 0, centre, 8, false, true}, {"", -120, cursor, 4, true, true},
+      {"zoom1Action", 0, centre, 1, true, false},
+  };
+  for (const auto& s : steps) {
+    SCOPED_TRACE(s.zoom);
+    const QPointF before = pixelAt(s.anchor);
+    *s.action ? action(s.action)->trigger() : ctrlWheel(s.wheel, cursor);
+    EXPECT_EQ(pane()->zoom(), s.zoom);
+    if (s.zoom > 1) EXPECT_LT((pixelAt(s.anchor) - before).manhattanLength(), 1.0);  // at 100% the picture is centred
+    const QPointF p = pixelAt(cursor);
+    EXPECT_TRUE(form->statusBar()->currentMessage().startsWith(QString("x %1  y %2  ").arg(std::floor(p.x())).arg(std::floor(p.y()))))
+        << form->statusBar()->currentMessage().toStdString();
+    EXPECT_EQ(std::pair(action("zoomInAction")->isEnabled(), action("zoomOutAction")->isEnabled()), std::pair(s.in, s.out));
+  }
 }
 
 TEST_F(ViewTest, TransparencyViewBlendsEachEntrysAlphaOverTheCheckerboard) {
