@@ -79,7 +79,7 @@ TEST_F(PngTest, ExportAllWritesSlotFilesAndManifestAndImportAllBringsThemBack) {
   form->importAllSlots();
   auto messages = logMessages(form->logText());
   EXPECT_EQ(messages[messages.size() - 2], "Import of all slots from " + q(folder) + " failed");
-  EXPECT_EQ(messages.back(), "slot 04: slot04.png does not match the manifest: the folder mixes two exports");
+  EXPECT_EQ(messages.back(), "Slot 04: slot04.png does not match the manifest: the folder mixes two exports.");
   EXPECT_TRUE(form->container().slots[0].palette == pt::Bytes(1024, 7) && !form->isWindowModified());
   pt::test::writeAllBytes(folder / "slot04.png", slot4);
   cd.answers = {q(folder)};
