@@ -10,6 +10,9 @@ inline constexpr const char* kAppTitle = "Varnholt";
 // Answer to "save the changes before they are lost?".
 enum class SaveChoice { Save, Discard, Cancel };
 
+// Answer to "the file changed on disk since it was opened or saved".
+enum class ChangedChoice { Overwrite, SaveElsewhere, Cancel };
+
 class UserPrompt {
  public:
   virtual ~UserPrompt() = default;
@@ -22,6 +25,10 @@ class UserPrompt {
   // Asked before unsaved changes to `fileName` would be lost. A prompt that
   // cannot ask keeps them (Cancel).
   virtual SaveChoice askSaveChanges(const std::string& /*fileName*/) { return SaveChoice::Cancel; }
+  // Asked before Save replaces `fileName`, which another program changed
+  // since it was opened or last saved. A prompt that cannot ask keeps the
+  // file (Cancel).
+  virtual ChangedChoice askOverwriteChanged(const std::string& /*fileName*/) { return ChangedChoice::Cancel; }
 };
 
 }  // namespace pt

@@ -10,7 +10,7 @@
 
 namespace varnholt {
 
-ExDialog::ExDialog(std::uint8_t& answer, QWidget* owner)
+ExDialog::ExDialog(Answer& answer, QWidget* owner)
     : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                          Qt::WindowCloseButtonHint),
       answer_(answer) {
@@ -110,9 +110,9 @@ void ExDialog::OKButton_Click() {
   const bool raw = Option1->isChecked();
   const bool bitmap = Option2->isChecked();
   const bool png = Option3->isChecked();
-  if (raw) answer_ = 0;
-  if (bitmap) answer_ = 1;
-  if (png) answer_ = 2;
+  if (raw) answer_ = pt::SlotFileFormat::Tex;
+  if (bitmap) answer_ = pt::SlotFileFormat::Bmp;
+  if (png) answer_ = pt::SlotFileFormat::Png;
   if (raw || bitmap || png) Q_EMIT answered();
 }
 

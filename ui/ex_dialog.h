@@ -1,10 +1,13 @@
 #pragma once
 // The small window that asks in which format a slot is exported or imported.
 // It is shown without blocking the main window; its OK button writes the
-// answer into the byte it was given (0 raw data, 1 bitmap, 2 PNG) and
+// answer, a slot file format, into the place it was given and
 // signals it.
 #include <QDialog>
 #include <cstdint>
+#include <optional>
+
+#include "exchange/slot_files.h"
 
 class QPushButton;
 class QRadioButton;
@@ -15,7 +18,8 @@ class ExDialog final : public QDialog {
   Q_OBJECT
  public:
   // `answer` is the main window's ExDialog_Return; `owner` lends its icon.
-  ExDialog(std::uint8_t& answer, QWidget* owner);
+  using Answer = std::optional<pt::SlotFileFormat>;  // empty: no answer yet
+  ExDialog(Answer& answer, QWidget* owner);
 
   // 0 export, 1 import; other values are stored and leave the caption alone.
   void SetMode(std::uint8_t m);
@@ -43,7 +47,7 @@ class ExDialog final : public QDialog {
  private:
   void layOut();
 
-  std::uint8_t& answer_;
+  Answer& answer_;
 };
 
 }  // namespace varnholt

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "bitmap/bmp_header.h"
+#include "common/file_stamp.h"
 #include "container/pt_file.h"
 #include "common/user_prompt.h"
 #include "ui/ex_dialog.h"
@@ -60,8 +61,8 @@ class Form1 final : public QMainWindow {
   void lowres_Click();
   void cbEx_Click();
   void Command2_Click();
-  void saveTex(std::uint8_t ty);
-  void importTex(std::uint8_t ty);
+  void saveTex(pt::SlotFileFormat ty);
+  void importTex(pt::SlotFileFormat ty);
 
   // Open's work after its dialog: also what a file named at start-up gets.
   void openFile(const QString& name);
@@ -89,8 +90,8 @@ class Form1 final : public QMainWindow {
   // The colour dialog behind the palette edit; the window has a Qt one.
   void setColourPicker(ColourPicker* picker);
 
-  // Answer of the format dialog: 0 raw data, 1 bitmap, 2 PNG, 255 none yet.
-  std::uint8_t ExDialog_Return = 255;
+  // Answer of the format dialog; empty until it answers.
+  ExDialog::Answer ExDialog_Return;
 
   // State, for the commands' callers and tests.
   const pt::PtFile& container() const { return ptFile; }
@@ -120,6 +121,10 @@ class Form1 final : public QMainWindow {
   // a Save that did not complete).
   bool maybeSave();
   bool saveContainer();
+  // What the container's file was like when it was opened or saved here.
+  void setDiskStamp(const QString& name, const pt::Result<pt::FileStamp>& stamp);
+  // True when `name` is that file and someone changed it since.
+  bool changedOnDisk(const QString& name) const;
   void fillSlotList();
   void showPreview(std::uint8_t slot);
   bool writePreviewFile(std::uint8_t slot, bool alphaView);
@@ -154,6 +159,8 @@ class Form1 final : public QMainWindow {
   bool closing_ = false;
   bool opened_ = false;
   QString containerPath_;
+  QString stampedPath_;
+  std::optional<pt::FileStamp> diskStamp_;
 
   // Controls, named as in the window's design.
   QPushButton* Command1;

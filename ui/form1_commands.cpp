@@ -9,6 +9,7 @@
 #include <QTime>
 #include <QUndoStack>
 
+#include "common/file_lock.h"
 #include "container/pt_reader.h"
 #include "container/pt_writer.h"
 #include "ui/form1.h"
@@ -88,9 +89,14 @@ void Form1::cbOpen_Click() {
 void Form1::mnuOpen_Click() { cbOpen_Click(); }
 
 void Form1::openFile(const QString& name) {
-  if (!pt::readPtFile(ptFile, toPath(name), prompt)) {
-    logLine("Open failed of " + name);
-    return;
+  {
+    // Read and stamped under the lock, so the stamp is of the bytes read.
+    const auto lock = pt::FileLock::exclusive(toPath(name));
+    if (!pt::readPtFile(ptFile, toPath(name), prompt)) {
+      logLine("Open failed of " + name);
+      return;
+    }
+    setDiskStamp(name, pt::stampFile(toPath(name)));
   }
   Text1->setText(name);
   logLine("Opened : " + name);
@@ -105,29 +111,67 @@ void Form1::openFile(const QString& name) {
   updateActions();
 }
 
+void Form1::setDiskStamp(const QString& name, const pt::Result<pt::FileStamp>& stamp) {
+  stampedPath_ = QFileInfo(name).absoluteFilePath();
+  diskStamp_.reset();
+  if (stamp) diskStamp_ = *stamp;
+}
+
+bool Form1::changedOnDisk(const QString& name) const {
+  if (!diskStamp_ || QFileInfo(name).absoluteFilePath() != stampedPath_) return false;
+  const auto now = pt::stampFile(toPath(name));
+  // A file that is gone holds nothing to lose; one that cannot be read is
+  // the writer's to report.
+  return now && *now != *diskStamp_;
+}
+
 void Form1::Command1_Click() { saveContainer(); }
 
 bool Form1::saveContainer() {
-  cd.setFilter("*.pt|*.pt");
-  cd.setFileName("");
-  cd.setTitle("Save .pt as...");
-  cd.setDefaultExt("pt");
-  const QString name = cd.showSave();
-  if (name.isEmpty()) return false;
-  // Before a container has been opened there is nothing complete to save,
-  // and the writer refuses it without touching the file.
-  if (!pt::writePtFile(ptFile, toPath(name), prompt)) {
-    logLine("Save not completed of " + name);
-    return false;
+  for (;;) {
+    cd.setFilter("*.pt|*.pt");
+    cd.setFileName("");
+    cd.setTitle("Save .pt as...");
+    cd.setDefaultExt("pt");
+    const QString name = cd.showSave();
+    if (name.isEmpty()) return false;
+    const auto notCompleted = [&](const pt::Error& why) {
+      logLine("Save not completed of " + name);
+      logNote(std::nullopt, why);
+      return false;
+    };
+    // Held while the file is checked and written: a ptool command on the
+    // same container waits, and one that ran since it was opened or saved
+    // here is noticed before its work is overwritten.
+    const auto lock = pt::FileLock::exclusive(toPath(name));
+    if (!lock) return notCompleted(lock.error());
+    if (changedOnDisk(name)) {
+      const std::string file = QFileInfo(name).fileName().toStdString();
+      switch (prompt.askOverwriteChanged(file)) {
+        case pt::ChangedChoice::Overwrite:
+          break;
+        case pt::ChangedChoice::SaveElsewhere:
+          continue;
+        case pt::ChangedChoice::Cancel:
+          return notCompleted({pt::ErrorKind::Declined, file + " was changed by another program and was kept"});
+      }
+    }
+    // Before a container has been opened there is nothing complete to save,
+    // and the writer refuses it without touching the file.
+    if (!pt::writePtFile(ptFile, toPath(name), prompt)) {
+      logLine("Save not completed of " + name);
+      return false;
+    }
+    setDiskStamp(name, pt::stampWritten(toPath(name), pt::serializePtFile(ptFile)));
+    logLine("Saved : " + name);
+    containerPath_ = name;
+    Text1->setText(name);
+    undoStack_->setClean();
+    recentMenu->add(name);
+    setWindowModified(false);
+    updateTitle();
+    return true;
   }
-  logLine("Saved : " + name);
-  containerPath_ = name;
-  Text1->setText(name);
-  undoStack_->setClean();
-  recentMenu->add(name);
-  setWindowModified(false);
-  updateTitle();
-  return true;
 }
 
 void Form1::mnuSave_Click() { Command1_Click(); }

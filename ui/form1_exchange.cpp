@@ -15,7 +15,7 @@ bool Form1::askFormat(std::uint8_t mode) {
   auto* dialog = new ExDialog(ExDialog_Return, this);
   exDialog_ = dialog;
   dialog->SetMode(mode);
-  ExDialog_Return = 255;
+  ExDialog_Return.reset();
 
   // The main window stays usable meanwhile. The wait ends with the answer,
   // or when the dialog is closed or destroyed without one.
@@ -32,7 +32,7 @@ bool Form1::askFormat(std::uint8_t mode) {
 
   delete exDialog_.data();
   QCoreApplication::processEvents();
-  return !closing_ && slotFormatFromAnswer(ExDialog_Return).has_value();
+  return !closing_ && ExDialog_Return.has_value();
 }
 
 void Form1::endFormatWait() {
@@ -48,21 +48,20 @@ void Form1::prepareSlotDialog(pt::SlotFileFormat format) {
 
 void Form1::cbEx_Click() {
   if (!askFormat(0)) return;
-  saveTex(ExDialog_Return);
+  saveTex(*ExDialog_Return);
 }
 
-void Form1::saveTex(std::uint8_t ty) {
+void Form1::saveTex(pt::SlotFileFormat ty) {
   const auto n = selectedSlot();
-  const auto format = slotFormatFromAnswer(ty);
-  if (!n || !format) return;
-  prepareSlotDialog(*format);
+  if (!n) return;
+  prepareSlotDialog(ty);
   cd.setTitle("Extract slot " + QString::number(*n));
   const QString name = cd.showSave();
   if (name.isEmpty()) return;
 
   // The same routines as ptool's export; every refusal but an unused slot
   // or a kept file says why after the specified line.
-  const auto bytes = pt::slotFileBytes(ptFile, *n, *format, &bmpHeader, false);
+  const auto bytes = pt::slotFileBytes(ptFile, *n, ty, &bmpHeader, false);
   const pt::Status written =
       bytes ? pt::exportSlotFile(ptFile, *n, toPath(name), *bytes, prompt) : pt::Status(bytes.error());
   if (!written) {
@@ -72,28 +71,27 @@ void Form1::saveTex(std::uint8_t ty) {
     return;
   }
   // A bitmap shows the slot's resolution in the option buttons.
-  if (*format == pt::SlotFileFormat::Bmp) showResolution(*n);
+  if (ty == pt::SlotFileFormat::Bmp) showResolution(*n);
   logLine("Slot " + QString::number(*n) + " extracted as " + name);
 }
 
 void Form1::Command2_Click() {
   // Without an answer nothing was imported, so there is nothing to refresh.
   if (!askFormat(1)) return;
-  importTex(ExDialog_Return);
+  importTex(*ExDialog_Return);
   if (const auto n = selectedSlot()) {
     showPreview(*n);
     showResolution(*n);
   }
 }
 
-void Form1::importTex(std::uint8_t ty) {
+void Form1::importTex(pt::SlotFileFormat ty) {
   const auto n = selectedSlot();
-  const auto format = slotFormatFromAnswer(ty);
-  if (!n || !format) return;
-  prepareSlotDialog(*format);
+  if (!n) return;
+  prepareSlotDialog(ty);
   cd.setTitle("Import into slot " + QString::number(*n) + " from...");
   const QString name = cd.showOpen();
-  if (!name.isEmpty()) importFile(*format, name);
+  if (!name.isEmpty()) importFile(ty, name);
 }
 
 pt::ImportOptions Form1::importOptions() const { return importOptionsMenu->options(); }

@@ -1,6 +1,7 @@
 #include "ui/qt_user_prompt.h"
 
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace varnholt {
 
@@ -40,6 +41,20 @@ pt::SaveChoice QtUserPrompt::askSaveChanges(const std::string& fileName) {
     default:
       return pt::SaveChoice::Cancel;
   }
+}
+
+pt::ChangedChoice QtUserPrompt::askOverwriteChanged(const std::string& fileName) {
+  const std::string text = fileName + " was changed by another program since it was opened or saved here.";
+  QMessageBox box(QMessageBox::Warning, QString::fromUtf8(pt::kAppTitle), QString::fromStdString(text),
+                  QMessageBox::Cancel, owner_);
+  box.setInformativeText("Overwrite those changes with this container, or save it under another name?");
+  QPushButton* overwrite = box.addButton("Overwrite", QMessageBox::DestructiveRole);
+  QPushButton* elsewhere = box.addButton("Save elsewhere…", QMessageBox::AcceptRole);
+  box.setDefaultButton(elsewhere);
+  box.exec();
+  if (box.clickedButton() == overwrite) return pt::ChangedChoice::Overwrite;
+  if (box.clickedButton() == elsewhere) return pt::ChangedChoice::SaveElsewhere;
+  return pt::ChangedChoice::Cancel;
 }
 
 }  // namespace varnholt

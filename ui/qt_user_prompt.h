@@ -15,6 +15,7 @@ class QtUserPrompt final : public pt::UserPrompt {
   void showError(const std::string& caption, const std::string& text) override;
   void showInfo(const std::string& caption, const std::string& text) override;
   pt::SaveChoice askSaveChanges(const std::string& fileName) override;
+  pt::ChangedChoice askOverwriteChanged(const std::string& fileName) override;
 
  private:
   QPointer<QWidget> owner_;

@@ -72,6 +72,16 @@ class WindowPrompt final : public ScriptedPrompt {
     saveQuestions.push_back(fileName);
     return takeFront(saveChoices, pt::SaveChoice::Cancel);
   }
+  // The question before Save overwrites a file changed on disk; `whenChanged`
+  // runs while it is asked.
+  std::deque<pt::ChangedChoice> changedChoices;
+  std::vector<std::string> changedQuestions;
+  std::function<void()> whenChanged;
+  pt::ChangedChoice askOverwriteChanged(const std::string& fileName) override {
+    changedQuestions.push_back(fileName);
+    if (whenChanged) whenChanged();
+    return takeFront(changedChoices, pt::ChangedChoice::Cancel);
+  }
 };
 
 inline QString q(const std::filesystem::path& path) { return fromPath(path); }

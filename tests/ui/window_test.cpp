@@ -14,6 +14,8 @@
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <QWheelEvent>
+#include <random>
+#include <thread>
 
 #include "tests/ui/ui_test_support.h"
 #include "ui/startup.h"
@@ -65,13 +67,14 @@ TEST_F(Form1Test, AboutShowsThreeLines) {
 TEST_F(Form1Test, SlotDialogsNameTheSlotAndFormatAndStartInTheContainersFolder) {
   openThroughDialog(writeSample("s.pt"));
   clickRow(6);
-  const std::pair<int, const char*> formats[] = {{2, "bmp"}, {1, "tex"}, {3, "png"}};  // the format dialog's OptionN
+  using F = pt::SlotFileFormat;
+  const std::tuple<int, const char*, F> formats[] = {{2, "bmp", F::Bmp}, {1, "tex", F::Tex}, {3, "png", F::Png}};  // the format dialog's OptionN
   for (const bool exportIt : {true, false})
-    for (const auto& [option, ext] : formats) {
-      whenFormatDialogUp(*form, [this, option = option](ExDialog& d) {
+    for (const auto& [option, ext, format] : formats) {
+      whenFormatDialogUp(*form, [this, option = option, format = format](ExDialog& d) {
         if (option != 2) (option == 1 ? d.Option1 : d.Option3)->click();
         d.OKButton->click();
-        EXPECT_EQ(form->ExDialog_Return, option - 1);
+        EXPECT_EQ(form->ExDialog_Return, format);
       });
       cd.answers = {""};
       exportIt ? form->cbEx_Click() : form->Command2_Click();
@@ -345,6 +348,69 @@ TEST_F(ChangesTest, CloseOrOpenWithChangesAsksSaveDiscardOrCancel) {
     EXPECT_EQ(c.close ? !form->isVisible() : child<QLineEdit>("Text1")->text() == other, c.goesOn);
     EXPECT_EQ(form->isWindowModified(), !c.goesOn || (c.close && c.choice == SaveChoice::Discard));
     if (!saveAs.isEmpty()) EXPECT_EQ(pt::test::readAll(p(saveAs)).size(), pt::kFileSize);
+  }
+}
+
+// Save over a container that ptool changed since it was opened asks first,
+// and holds the container while it asks and writes: a ptool import started
+// meanwhile waits and lands on what the window wrote. No update is lost
+// without the question.
+TEST_F(ChangesTest, SaveAsksBeforeOverwritingWhatPtoolChangedAndHoldsTheFile) {
+  constexpr std::size_t kResFlag2 = 53272, kSlot5 = 53292 + 5 * 66572, kSlot7 = 53292 + 7 * 66572;
+  const auto tex = [&](const char* name, std::uint8_t value) {
+    pt::test::writeAllBytes(files / name, pt::Bytes(66560, value));
+    return pt::test::quotePath(files / name);
+  };
+  const std::string five = tex("five.tex", 0x55), seven = tex("seven.tex", 0x77), pt = pt::test::quotePath(p(first));
+  const auto byteAt = [](const QString& path, std::size_t at) { return int(pt::test::readAll(p(path)).at(at)); };
+  // The answer; whether the window's change (slot 2 set to 256x256) and ptool's first import end in the file.
+  const struct { pt::ChangedChoice answer; int resFlag2; int slot5; } cases[] = {
+      {pt::ChangedChoice::Cancel, 0, 0x55}, {pt::ChangedChoice::SaveElsewhere, 0, 0x55}, {pt::ChangedChoice::Overwrite, 1, 0}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(int(c.answer));
+    first = writeSample("first.pt");
+    cd.answers.clear();
+    makeWindow();
+    openAndChange();
+    const int slot5Before = byteAt(first, kSlot5);
+    ASSERT_EQ(pt::test::runPtool("import " + pt + " 5 " + five + " -o " + pt + " --force").status, 0);
+    std::thread second;
+    prompt.whenChanged = [&] {
+      second = std::thread([&] { pt::test::runPtool("import " + pt + " 7 " + seven + " -o " + pt + " --force"); });
+      std::this_thread::sleep_for(std::chrono::milliseconds(300));  // ptool reaches the lock
+    };
+    prompt.changedChoices = {c.answer};
+    prompt.changedQuestions.clear();
+    prompt.answers = {true};  // "File exists. Overwrite?"
+    cd.answers = {first, q(files / "elsewhere.pt")};
+    form->Command1_Click();
+    if (second.joinable()) second.join();
+    EXPECT_EQ(prompt.changedQuestions, std::vector<std::string>{"first.pt"});
+    EXPECT_EQ(byteAt(first, kResFlag2), c.resFlag2);
+    EXPECT_EQ(byteAt(first, kSlot5), c.slot5 ? c.slot5 : slot5Before);
+    EXPECT_EQ(byteAt(first, kSlot7), 0x77);  // the import made while the window held the file
+    EXPECT_EQ(form->isWindowModified(), c.answer == pt::ChangedChoice::Cancel);
+    EXPECT_EQ(child<QLineEdit>("Text1")->text(), c.answer == pt::ChangedChoice::SaveElsewhere ? q(files / "elsewhere.pt") : first);
+  }
+}
+
+// The same race at random moments: a Save either comes before ptool's import
+// (which then lands on it) or notices it and asks (answered Cancel).
+TEST_F(ChangesTest, SaveRacingPtoolNeverLosesTheImportUnasked) {
+  constexpr std::size_t kSlot7 = 53292 + 7 * 66572;
+  const std::string pt = pt::test::quotePath(p(first));
+  std::mt19937 random(7);
+  for (int round = 1; round <= 40; ++round) {
+    SCOPED_TRACE(round);
+    form->openFile(first);
+    pt::test::writeAllBytes(files / "seven.tex", pt::Bytes(66560, std::uint8_t(round)));
+    std::thread ptool([&] { pt::test::runPtool("import " + pt + " 7 " + pt::test::quotePath(files / "seven.tex") + " -o " + pt + " --force"); });
+    std::this_thread::sleep_for(std::chrono::microseconds(random() % 30000));
+    prompt.answers = {true};
+    cd.answers = {first};
+    form->Command1_Click();
+    ptool.join();
+    ASSERT_EQ(int(pt::test::readAll(p(first)).at(kSlot7)), round);
   }
 }
 
