@@ -61,21 +61,24 @@ int PreviewPane::nextLevel(int direction) const {
 
 static QPointF centreOf(const QWidget* w) { return QPointF(w->width() / 2.0, w->height() / 2.0); }
 
-void PreviewPane::setZoom(int factor) { zoomAbout(factor, centreOf(viewport())); }
+void PreviewPane::setZoom(int factor) { zoomAbout(factor, std::nullopt); }
 void PreviewPane::zoomIn() { setZoom(nextLevel(+1)); }
 void PreviewPane::zoomOut() { setZoom(nextLevel(-1)); }
 
-void PreviewPane::zoomAbout(int factor, QPointF anchor) {
+void PreviewPane::zoomAbout(int factor, std::optional<QPointF> point) {
+  // The centre moves when scroll bars come or go; a point under the cursor
+  // does not, since they take room at the right and the bottom.
+  const auto anchor = [&] { return point.value_or(centreOf(viewport())); };
   const double before = scale();
-  const QPointF at = (anchor - QPointF(p1->pos())) / before;  // picture point under the anchor
+  const QPointF at = (anchor() - QPointF(p1->pos())) / before;  // picture point under the anchor
   zoom_ = factor;
   const auto policy = factor == 0 ? Qt::ScrollBarAlwaysOff : Qt::ScrollBarAsNeeded;
   setHorizontalScrollBarPolicy(policy);
   setVerticalScrollBarPolicy(policy);
   redraw();
   const double after = scale();
-  horizontalScrollBar()->setValue(static_cast<int>(std::lround(at.x() * after - anchor.x())));
-  verticalScrollBar()->setValue(static_cast<int>(std::lround(at.y() * after - anchor.y())));
+  horizontalScrollBar()->setValue(static_cast<int>(std::lround(at.x() * after - anchor().x())));
+  verticalScrollBar()->setValue(static_cast<int>(std::lround(at.y() * after - anchor().y())));
   if (mouse_) describePixelAt(*mouse_);
   Q_EMIT zoomChanged();
 }

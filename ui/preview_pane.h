@@ -53,9 +53,9 @@ class PreviewPane final : public QScrollArea {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
-  // Zooms to `factor` keeping the picture point under `anchor` (viewport
-  // coordinates) where it is.
-  void zoomAbout(int factor, QPointF anchor);
+  // Zooms to `factor` keeping the picture point under `point` (viewport
+  // coordinates; none: the centre of the view) where it is.
+  void zoomAbout(int factor, std::optional<QPointF> point);
   int nextLevel(int direction) const;
   void describePixelAt(QPointF viewportPos);
 

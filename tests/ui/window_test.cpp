@@ -256,22 +256,21 @@ TEST_F(ViewTest, ZoomLevelsScaleThePictureNearestNeighbour) {
 // follows at once, and the zoom commands stop at their ends.
 TEST_F(ViewTest, ZoomKeepsItsAnchorAndStopsAtItsEnds) {
   QWidget* v = pane()->viewport();
-  const QPointF centre(v->width() / 2.0, v->height() / 2.0), cursor = centre + QPointF(70, -50);
+  const auto centre = [v] { return QPointF(v->width() / 2.0, v->height() / 2.0); };
+  const QPointF cursor = centre() + QPointF(70, -50);
   QMouseEvent move(QEvent::MouseMove, cursor, v->mapToGlobal(cursor), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
   QApplication::sendEvent(v, &move);
+  // The action, or else a Ctrl+wheel step at the cursor; the zoom after it; Zoom in and Zoom out enabled.
   const struct { const char* action; int wheel; int zoom; bool in, out; } steps[] = {
-      {"zoomInAction", 0, 2, true, true},  {"", 120, 4, true, true},
-      {"zoomInAction", 0, 8, false, true}, {"", -120, 4, true, true},
-      {"zoom1Action", 0, 1, true, false},
+      {"zoomInAction", 0, 2, true, true}, {"", 120, 4, true, true}, {"zoomInAction", 0, 8, false, true},
+      {"", -120, 4, true, true},          {"zoom1Action", 0, 1, true, false},
   };
   for (const auto& s : steps) {
     SCOPED_TRACE(s.zoom);
-    // The centre of the view as it is now: scroll bars that came make it smaller.
-    const QPointF anchor = *s.action ? QPointF(v->width() / 2.0, v->height() / 2.0) : cursor;
-    const QPointF before = pixelAt(anchor);
+    const QPointF before = pixelAt(*s.action ? centre() : cursor);
     *s.action ? action(s.action)->trigger() : ctrlWheel(s.wheel, cursor);
     EXPECT_EQ(pane()->zoom(), s.zoom);
-    if (s.zoom > 1) EXPECT_LT((pixelAt(anchor) - before).manhattanLength(), 1.0);  // at 100% the picture is centred
+    if (s.zoom > 1) EXPECT_LT((pixelAt(*s.action ? centre() : cursor) - before).manhattanLength(), 1.0);  // at 100% the picture is centred
     const QPointF p = pixelAt(cursor);
     EXPECT_TRUE(form->statusBar()->currentMessage().startsWith(QString("x %1  y %2  ").arg(std::floor(p.x())).arg(std::floor(p.y()))))
         << form->statusBar()->currentMessage().toStdString();
