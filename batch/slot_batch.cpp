@@ -71,4 +71,28 @@ Status writePlannedFiles(const fs::path& folder, const std::vector<PlannedFile>&
   return exported.place();
 }
 
+namespace {
+// "3 of the 18 files to write exist already in DIR:\nslot00.png, ... and 1 more\nOverwrite them?"
+std::string replaceQuestion(const std::vector<fs::path>& existing, std::size_t planned, const fs::path& folder) {
+  constexpr std::size_t kNamed = 5;
+  std::string names;
+  for (std::size_t i = 0; i < existing.size() && i < kNamed; ++i)
+    names += (i ? ", " : "") + utf8(existing[i].filename());
+  if (existing.size() > kNamed) names += " and " + std::to_string(existing.size() - kNamed) + " more";
+  return std::to_string(existing.size()) + " of the " + std::to_string(planned) + " files to write exist already in " +
+         utf8(folder) + ":\n" + names + "\nOverwrite them?";
+}
+}  // namespace
+
+Result<std::size_t> exportSlotFolder(const PtFile& file, const std::string& containerName, const fs::path& folder,
+                                     SlotFileFormat format, const BmpHeader* header, UserPrompt& prompt) {
+  const auto plan = planExport(file, containerName, folder, format, header);
+  if (!plan) return plan.error();
+  const auto existing = existingTargets(*plan);
+  if (!existing.empty() && !prompt.askYesNo("Export all slots", replaceQuestion(existing, plan->size(), folder)))
+    return Error{ErrorKind::Declined, "the existing files were kept"};
+  if (Status written = writePlannedFiles(folder, *plan); !written) return written.error();
+  return plan->size() - 1;
+}
+
 }  // namespace pt

@@ -14,6 +14,7 @@
 #include "batch/slot_folder.h"
 #include "bitmap/bmp_header.h"
 #include "common/error.h"
+#include "common/user_prompt.h"
 #include "container/pt_file.h"
 #include "exchange/slot_files.h"
 
@@ -45,5 +46,13 @@ std::vector<std::filesystem::path> existingTargets(const std::vector<PlannedFile
 // Replaces the folder whole with the planned files (FolderExport: an
 // earlier export there goes, anything else in it refuses the export).
 Status writePlannedFiles(const std::filesystem::path& folder, const std::vector<PlannedFile>& files);
+
+// Export of all slots of one container into `folder`, replaced whole: every
+// used slot's file and the manifest. When files stand at their places the
+// prompt is asked once, with how many and the first few by name; No writes
+// nothing (Declined). Returns the number of slot files written.
+Result<std::size_t> exportSlotFolder(const PtFile& file, const std::string& containerName,
+                                     const std::filesystem::path& folder, SlotFileFormat format,
+                                     const BmpHeader* header, UserPrompt& prompt);
 
 }  // namespace pt

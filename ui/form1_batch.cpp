@@ -3,6 +3,7 @@
 #include <QTreeWidgetItem>
 
 #include "batch/slot_batch.h"
+#include "common/paths.h"
 #include "ui/form1.h"
 #include "ui/qt_paths.h"
 #include "ui/slot_list.h"
@@ -10,42 +11,16 @@
 
 namespace varnholt {
 
-namespace {
-
-// One question for every file export-all would replace, naming the first few.
-QString overwriteQuestion(const std::vector<std::filesystem::path>& existing, std::size_t planned,
-                          const QString& folder) {
-  constexpr std::size_t kNamed = 5;
-  QStringList names;
-  for (std::size_t i = 0; i < existing.size() && i < kNamed; ++i) names << fromPath(existing[i].filename());
-  QString list = names.join(", ");
-  if (existing.size() > kNamed) list += QString(" and %1 more").arg(existing.size() - kNamed);
-  return QString("%1 of the %2 files to write exist already in %3:\n%4\nOverwrite them?")
-      .arg(existing.size())
-      .arg(planned)
-      .arg(folder, list);
-}
-
-}  // namespace
-
 void Form1::exportAllSlots() {
   const QString folder = cd.showFolder("Export all slots to folder");
   if (folder.isEmpty()) return;
-  const auto failed = [&](const std::string& why) {
+  const auto written = pt::exportSlotFolder(ptFile, pt::utf8(toPath(containerPath_).filename()), toPath(folder),
+                                            pt::SlotFileFormat::Png, nullptr, prompt);
+  if (!written) {
     logLine("Export of all slots to " + folder + " failed");
-    logNote(std::nullopt, why);
-  };
-  const auto plan = pt::planExport(ptFile, toPath(containerPath_).filename().string(), toPath(folder),
-                                   pt::SlotFileFormat::Png, nullptr);
-  if (!plan) return failed(pt::describe(plan.error()));
-  // One question for all files; No writes none of them.
-  const auto existing = pt::existingTargets(*plan);
-  if (!existing.empty() &&
-      !prompt.askYesNo("Export all slots", overwriteQuestion(existing, plan->size(), folder).toStdString()))
-    return failed("the existing files were kept");
-  if (const pt::Status written = pt::writePlannedFiles(toPath(folder), *plan); !written)
-    return failed(pt::describe(written.error()));
-  logLine("Exported " + QString::number(plan->size() - 1) + " slots to " + folder);
+    return logNote(std::nullopt, written.error());
+  }
+  logLine("Exported " + QString::number(*written) + " slots to " + folder);
 }
 
 void Form1::importAllSlots() {
