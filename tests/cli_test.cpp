@@ -1,8 +1,12 @@
 #include <gtest/gtest.h>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <functional>
+#include <future>
 
 #include "container/pt_reader.h"
 #include "sample/sample_container.h"
@@ -274,15 +278,29 @@ TEST_F(Ptool, ImportAllRefusesFoldersThatMixLeakOrHoldNothing) {
   }
 }
 
-// export-all and import-all on one folder at once: the import reads the
-// earlier export or the new one, never a mixture, never a refusal.
+// export-all and import-all wait while another holds the folder (here the
+// test, as a second ptool would); run at once, the import reads the earlier
+// export or the new one, never a mixture, never a refusal.
 TEST_F(Ptool, ExportAllAndImportAllOnOneFolderNeverInterleave) {
   Bytes other = makeSampleContainer();
   std::fill_n(other.begin() + slotOffset(1), 1024 + 65536, 0x5A);  // slot 1's palette and pixels
   test::writeAllBytes(dir / "other.pt", other);
   const std::string ptool = quotePath(VARNHOLT_PTOOL), d = q("d");
   ASSERT_EQ(runPtool("export-all " + s + " -d " + d + " --format tex").status, 0);
-  for (int round = 0; round < 20; ++round) {
+  for (const std::string args : {"export-all " + q("other.pt") + " -d " + d + " --format tex --force",
+                                 "import-all " + s + " " + d + " -o " + q("o.pt")}) {
+    const int held = ::open((dir / "d").c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    ASSERT_EQ(::flock(held, LOCK_EX), 0);
+    const Bytes before = readAll(dir / "d/slot01.tex");
+    auto run = std::async(std::launch::async, [&] { return runPtool(args); });
+    EXPECT_EQ(run.wait_for(std::chrono::milliseconds(300)), std::future_status::timeout) << args;
+    EXPECT_FALSE(fs::exists(dir / "o.pt"));
+    EXPECT_EQ(readAll(dir / "d/slot01.tex"), before) << args;
+    ::close(held);
+    EXPECT_EQ(run.get().status, 0) << args;
+  }
+  EXPECT_EQ(readAll(dir / "o.pt"), other);
+  for (int round = 0; round < 10; ++round) {
     const auto r = test::runCommand(ptool + " export-all " + q(round % 2 ? "other.pt" : "sample.pt") + " -d " + d +
                                     " --format tex --force >/dev/null & " + ptool + " import-all " + s + " " + d + " -o " +
                                     q("o.pt") + " --force >/dev/null; i=$?; wait $!; exit $((i * 10 + $?))");
