@@ -249,7 +249,7 @@ void Form1::updateActions() {
   zoomInAction->setEnabled(open && pane_->canZoomIn());
   zoomOutAction->setEnabled(open && pane_->canZoomOut());
   copySlotAction->setEnabled(open);
-  pasteSlotAction->setEnabled(open);
+  pasteSlotAction->setEnabled(open && idle);
 }
 
 void Form1::updateTitle() {

@@ -219,7 +219,7 @@ class ViewTest : public WindowTest {
     }));
   }
   QSize pictureSize() const { return child<QLabel>("p1")->pixmap().size(); }
-  void ctrlWheel(int delta, QPointF at = QPointF(10, 10)) {
+  void ctrlWheel(int delta, QPointF at) {
     QWidget* v = pane()->viewport();
     QWheelEvent e(at, v->mapToGlobal(at), {}, QPoint(0, delta), Qt::NoButton, Qt::ControlModifier, Qt::NoScrollPhase, false);
     QApplication::sendEvent(v, &e);
@@ -230,10 +230,8 @@ class ViewTest : public WindowTest {
 
 TEST_F(ViewTest, ZoomLevelsScaleThePictureNearestNeighbour) {
   EXPECT_EQ(pictureSize(), QSize(256, 256));
-  for (int factor : {2, 4, 8}) {
-    pane()->setZoom(factor);
-    EXPECT_EQ(pictureSize(), QSize(256 * factor, 256 * factor));
-  }
+  pane()->setZoom(8);
+  EXPECT_EQ(pictureSize(), QSize(2048, 2048));
   // One slot pixel is a 4 x 4 block at 400%: (8, 0) shows entry 2 as opaque blue.
   pane()->setZoom(4);
   const QImage zoomed = shownPicture();
@@ -246,10 +244,6 @@ TEST_F(ViewTest, ZoomLevelsScaleThePictureNearestNeighbour) {
   pane()->setZoom(2);
   clickRow(2);
   EXPECT_EQ(pictureSize(), QSize(256, 256));
-  // Ctrl+wheel steps through the levels.
-  EXPECT_EQ((ctrlWheel(120), pane()->zoom()), 4);
-  ctrlWheel(-120), ctrlWheel(-120);
-  EXPECT_EQ(pane()->zoom(), 1);
 }
 
 // The wheel zooms about the cursor, the menu about the centre; the readout
