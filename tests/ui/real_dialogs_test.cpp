@@ -101,6 +101,17 @@ TEST(RealDialogs, MessageBoxesAnswerWithTheClickedButton) {
     click(button, "Varnholt");
     EXPECT_EQ(prompt.askSaveChanges("a.pt"), choice);
   }
+  // The file changed on disk: its buttons by their captions.
+  const std::pair<const char*, pt::ChangedChoice> changed[] = {
+      {"Overwrite", pt::ChangedChoice::Overwrite}, {"Save elsewhere…", pt::ChangedChoice::SaveElsewhere}, {"Cancel", pt::ChangedChoice::Cancel}};
+  for (const auto& [caption, choice] : changed) {
+    whenModalUp<QMessageBox>([caption = QString(caption)](QMessageBox& box) {
+      EXPECT_TRUE(box.text().startsWith("a.pt was changed by another program")) << box.text().toStdString();
+      for (QAbstractButton* b : box.buttons())
+        if (b->text() == caption) return b->click();
+    });
+    EXPECT_EQ(prompt.askOverwriteChanged("a.pt"), choice);
+  }
 }
 
 }  // namespace
