@@ -48,7 +48,6 @@ TEST_F(Ptool, UsageErrorsExitWithTwo) {
                            "import " + s + " 1 " + q("x.tex"), "import " + s + " 1 " + q("x.png") + " -o o.pt --palette old",
                            "set-res " + s + " 1 medium -o " + q("o.pt"), "export-all " + s + " -d d --format gif",
                            "export-all " + s + " " + q("sub/sample.pt") + " -d " + q("d"), "import-all " + s + " d",
-                           "export-all " + s + " " + q("...pt") + " -d " + q("d"), "export-all " + s + " " + q("..pt") + " -d " + q("d"),
                            "diff " + s, "thumbnail " + s + " " + q("t.png") + " --size x"};
   for (const auto& args : cases) {
     const auto r = runPtool(args);
@@ -212,7 +211,8 @@ TEST_F(Ptool, ImportAllRestoresTheContainerExactly) {
 }
 
 // A folder that mixes two exports, reaches out of itself or holds nothing
-// writes nothing; a manifest as large as a hand-edited one is still read.
+// writes nothing; a manifest as large as a hand-edited one is still read;
+// export-all refuses a container whose folder would leave -d.
 TEST_F(Ptool, ImportAllRefusesFoldersThatMixLeakOrHoldNothing) {
   ASSERT_EQ(runPtool("export-all " + s + " -d " + q("good") + " --format tex").status, 0);
   test::writeAllBytes(dir / "secret.txt", Bytes(66560, 's'));
@@ -224,10 +224,12 @@ TEST_F(Ptool, ImportAllRefusesFoldersThatMixLeakOrHoldNothing) {
     fs::remove(d / "slot05.tex");
     fs::create_symlink("../secret.txt", d / "slot05.tex");
   };
+  const auto nothing = [](const fs::path&) {};
   const struct {
     std::string name, line;
     std::function<void(const fs::path&)> change;
     int status = 1;
+    std::string command = "";  // import-all when empty; $ is the folder
   } cases[] = {
       {"mixed", "slot 01: slot01.tex does not match the manifest: the folder mixes two exports\n"
                 "slot 04: $/slot04.tex: No such file or directory",
@@ -263,12 +265,18 @@ TEST_F(Ptool, ImportAllRefusesFoldersThatMixLeakOrHoldNothing) {
          fs::create_directory(d);
        }},
       {"no file", "nothing to import from $", [&](auto& d) { manifest(d, R"({"slots": [{"slot": 5, "file": null}]})"); }},
+      {"stem", "the folder of " + (dir / "...pt").string() + " would be named '..', which is not a name in $", nothing, 2,
+       "export-all " + s + " " + q("...pt") + " -d $"},
+      {"stem dot", "the folder of " + (dir / "..pt").string() + " would be named '.', which is not a name in $", nothing, 2,
+       "export-all " + s + " " + q("..pt") + " -d $"},
   };
   for (const auto& c : cases) {
     const fs::path d = dir / c.name;
     fs::copy(dir / "good", d);
     c.change(d);
-    const auto r = runPtool("import-all " + s + " " + quotePath(d) + " -o " + q("o.pt"));
+    std::string args = c.command.empty() ? "import-all " + s + " $ -o " + q("o.pt") : c.command;
+    args.replace(args.find('$'), 1, quotePath(d));
+    const auto r = runPtool(args);
     std::string line = c.line;
     for (std::size_t at; (at = line.find('$')) != std::string::npos;) line.replace(at, 1, d.string());
     EXPECT_EQ(r.status, c.status) << c.name << ": " << r.err;
