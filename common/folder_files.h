@@ -1,10 +1,10 @@
 #pragma once
-// What the batch commands need of folders beyond folders.h (POSIX so far,
-// folder_files_posix.cpp):
+// What the batch commands need of folders beyond folders.h
+// (folder_files_posix.cpp, folder_files_win32.cpp):
 // - StagingFolder: a staging folder (makeStagingFolder) that belongs to an
 //   object: removed with what it holds when the object goes, unless it was
-//   put in place, and on SIGINT, SIGTERM and SIGHUP; only a kill leaves it,
-//   for the sweep of a later run (sweepStaleTemporaries).
+//   put in place, and on POSIX on SIGINT, SIGTERM and SIGHUP; only a kill
+//   leaves it, for the sweep of a later run (sweepStaleTemporaries).
 // - readFileInFolder: a regular file that lies in the folder itself, never
 //   reached through a symbolic link.
 #include <cstdint>
