@@ -10,12 +10,13 @@
 
 namespace pt {
 
-// Loads slot `index` from the bytes of a bitmap file: palette, pixel data and
-// size. The whole file is checked first; a refusal (Invalid or Unsupported,
-// with the reason) leaves the slot as it was. `used` is never changed. A
-// picture smaller than the slot (128 x 128) fills the start of the pixel
-// data and the rest holds 15; slot 10's second part keeps what the file does
-// not reach.
+// Loads slot `index` from the bytes of a bitmap file (8-bit plain or RLE8,
+// 24- or 32-bit): the picture is decoded (bitmap_decode.h) and brought into
+// the slot as reconcilePicture (picture/picture.h) says. Bytes a plain
+// 8-bit file holds past a 128 x 128 picture follow it; what the file does
+// not reach keeps the slot's bytes. The whole file is checked first; a
+// refusal (Invalid or Unsupported, with the reason) leaves the slot as it
+// was. `used` is never changed.
 Result<ImportNotes> importBitmapBytes(std::span<const std::uint8_t> bytes, PtSlot& slot,
                                       std::uint8_t index, const ImportOptions& options);
 

@@ -25,23 +25,35 @@ const CLI::Validator kSlotNumber(
 
 // Options of the commands that bring pictures into slots.
 struct ImportFlags {
-  std::string palette = "new";
+  std::string palette = "auto";
+  std::string alpha = "auto";
+  std::string rows = "declared";
   bool noDither = false;
   bool keepAlpha = false;
 
   void addTo(CLI::App* cmd) {
     cmd->add_option("--palette", palette,
-                    "truecolour pictures: quantize into a new palette, or map onto the slot's (keep)")
-        ->check(CLI::IsMember({"new", "keep"}));
-    cmd->add_flag("--no-dither", noDither, "map colours without dithering");
-    cmd->add_flag("--keep-alpha", keepAlpha,
-                  "take the colours from the file and keep the slot's alpha (.bmp, .png)");
+                    "auto (default): keep the slot's palette while the picture's colours are in it, put new "
+                    "colours into entries no pixel uses, quantize only when they are too many; keep: map onto "
+                    "the slot's palette; new: the file's own palette, or a quantized one")
+        ->check(CLI::IsMember({"auto", "keep", "new"}));
+    cmd->add_option("--alpha", alpha,
+                    "auto (default): the file's alpha, or the slot's where the file shows an editor dropped or "
+                    "collapsed it; file; slot: the slot's, by colour and place (.bmp, .png)")
+        ->check(CLI::IsMember({"auto", "file", "slot"}));
+    cmd->add_flag("--keep-alpha", keepAlpha, "the same as --alpha slot");
+    cmd->add_option("--rows", rows,
+                    "bitmaps: declared (default): a bottom-up file lands upright; file: rows in file order, as "
+                    "older versions read them")
+        ->check(CLI::IsMember({"declared", "file"}));
+    cmd->add_flag("--no-dither", noDither, "map or quantize colours without dithering");
   }
   ImportOptions options() const {
     ImportOptions o;
-    o.palette = palette == "keep" ? PaletteChoice::Keep : PaletteChoice::New;
+    o.palette = paletteChoiceNamed(palette).value_or(PaletteChoice::Auto);
+    o.alpha = keepAlpha ? AlphaChoice::Slot : alphaChoiceNamed(alpha).value_or(AlphaChoice::Auto);
+    o.rows = rowOrderNamed(rows).value_or(RowOrder::Declared);
     o.dither = !noDither;
-    o.keepAlpha = keepAlpha;
     return o;
   }
 };
@@ -152,12 +164,12 @@ int runPtool(std::vector<std::string> args) {
              "  ptool copy IN.pt OUT.pt [--force]\n"
              "  ptool sample OUT.pt [--force]\n"
              "  ptool export IN.pt SLOT OUT.tex|OUT.bmp|OUT.png [--alpha] [--force]\n"
-             "  ptool import IN.pt SLOT FILE.tex|FILE.bmp|FILE.png -o OUT.pt [--palette new|keep]\n"
-             "               [--no-dither] [--keep-alpha] [--force]\n"
+             "  ptool import IN.pt SLOT FILE.tex|FILE.bmp|FILE.png -o OUT.pt [--palette auto|keep|new]\n"
+             "               [--alpha auto|file|slot] [--keep-alpha] [--rows declared|file] [--no-dither]\n"
+             "               [--force]\n"
              "  ptool set-res IN.pt SLOT high|low -o OUT.pt [--force]\n"
              "  ptool export-all IN.pt [IN2.pt ...] -d DIR [--format png|bmp|tex] [--force]\n"
-             "  ptool import-all IN.pt DIR -o OUT.pt [--palette new|keep] [--no-dither] [--keep-alpha]\n"
-             "               [--force]\n"
+             "  ptool import-all IN.pt DIR -o OUT.pt [import's options] [--force]\n"
              "  ptool diff A.pt B.pt\n"
              "  ptool thumbnail IN.pt OUT.png [--size N] [--force]\n"
              "\nExit status: 0 success, 1 refused or failed (the reason on standard error), 2 usage error.\n"

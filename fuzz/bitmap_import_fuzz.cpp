@@ -16,8 +16,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   constexpr std::uint8_t index = FUZZ_SLOT;
   const PtSlot& was = sample.slots[index];
   PtSlot now = was;
+  // Every palette, alpha and row choice in turn, by the input's length.
   ImportOptions options;
-  options.keepAlpha = size % 2 == 1;
+  options.palette = static_cast<PaletteChoice>(size % 3);
+  options.alpha = static_cast<AlphaChoice>(size / 3 % 3);
+  options.rows = static_cast<RowOrder>(size / 9 % 2);
   const auto r = importBitmapBytes({data, size}, now, index, options);
   fuzz::require(slotArraysComplete(now, index), "slot incomplete after import");
   if (!r) {

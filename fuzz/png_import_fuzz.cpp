@@ -16,9 +16,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ImportOptions options;
   };
   static const Case cases[] = {
-      {0, {PaletteChoice::New, true, false}},
-      {2, {PaletteChoice::Keep, false, false}},
-      {10, {PaletteChoice::New, false, true}},
+      {0, {PaletteChoice::New, true, AlphaChoice::File}},
+      {2, {PaletteChoice::Keep, false, AlphaChoice::Auto}},
+      {10, {PaletteChoice::Auto, false, AlphaChoice::Slot}},
   };
   for (const Case& c : cases) {
     const PtSlot& was = sample.slots[c.slot];

@@ -6,6 +6,8 @@
 #include <memory>
 #include <string>
 
+#include "png/png_chunks.h"
+
 namespace pt {
 
 namespace {
@@ -15,8 +17,6 @@ struct CtxDeleter {
 };
 
 constexpr std::uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-// An IEND chunk: length 0, type, CRC.
-constexpr std::uint8_t kEndChunk[12] = {0, 0, 0, 0, 'I', 'E', 'N', 'D', 0xAE, 0x42, 0x60, 0x82};
 // No chunk this program reads comes near these; they bound what a hostile
 // file can make the decoder hold in ancillary chunks.
 constexpr std::size_t kChunkLimit = 1 << 20;
@@ -51,12 +51,16 @@ Result<DecodedPng> decodePng(std::span<const std::uint8_t> bytes) {
   if (bytes.size() < sizeof kSignature ||
       !std::equal(std::begin(kSignature), std::end(kSignature), bytes.begin()))
     return Error{ErrorKind::Invalid, "not a PNG file: the PNG signature is missing"};
+  // Every chunk's length and checksum are checked here, before the decoder,
+  // which would drop a damaged ancillary chunk (tRNS) without a word.
+  if (Status chunks = checkPngChunks(bytes); !chunks) return chunks.error();
 
   std::unique_ptr<spng_ctx, CtxDeleter> ctx(spng_ctx_new(0));
   if (!ctx) return Error{ErrorKind::Io, "PNG decoder: out of memory"};
   spng_ctx* c = ctx.get();
   spng_set_chunk_limits(c, kChunkLimit, kChunkCacheLimit);
   spng_set_image_limits(c, kSideLimit, kSideLimit);
+  spng_set_crc_action(c, SPNG_CRC_USE, SPNG_CRC_USE);  // checked above
   if (int rc = spng_set_png_buffer(c, bytes.data(), bytes.size())) return invalid(rc);
 
   spng_ihdr ihdr{};
@@ -86,6 +90,7 @@ Result<DecodedPng> decodePng(std::span<const std::uint8_t> bytes) {
                             {plte.entries[n].red, plte.entries[n].green, plte.entries[n].blue});
     spng_trns trns{};
     const int trnsRc = spng_get_trns(c, &trns);
+    out.hasAlpha = trnsRc == 0;
     if (trnsRc == 0)
       out.paletteAlpha.assign(trns.type3_alpha,
                               trns.type3_alpha + std::min<std::size_t>(trns.n_type3_entries,
@@ -104,6 +109,9 @@ Result<DecodedPng> decodePng(std::span<const std::uint8_t> bytes) {
     out.indices = ihdr.bit_depth == 8 ? std::move(packed)
                                       : unpackIndices(packed, ihdr.width, ihdr.height, ihdr.bit_depth);
   } else {
+    spng_trns trns{};
+    out.hasAlpha = ihdr.color_type == SPNG_COLOR_TYPE_TRUECOLOR_ALPHA ||
+                   ihdr.color_type == SPNG_COLOR_TYPE_GRAYSCALE_ALPHA || spng_get_trns(c, &trns) == 0;
     std::size_t length = 0;
     if (int rc = spng_decoded_image_size(c, SPNG_FMT_RGBA8, &length)) return invalid(rc);
     if (length != pixels * 4)
@@ -113,11 +121,6 @@ Result<DecodedPng> decodePng(std::span<const std::uint8_t> bytes) {
                                    SPNG_DECODE_TRNS))
       return invalid(rc);
   }
-  // The decoder stops after the picture data; a file cut short after it
-  // (without its end chunk) is refused like any other cut.
-  if (std::search(bytes.begin(), bytes.end(), std::begin(kEndChunk), std::end(kEndChunk)) ==
-      bytes.end())
-    return Error{ErrorKind::Invalid, "the PNG file is cut short: its end chunk (IEND) is missing"};
   return out;
 }
 

@@ -27,7 +27,8 @@ Bytes pixelPattern(std::size_t count) {
 
 // An 8-bit bitmap as an editor might write it: palette right after an
 // information header of infoSize bytes, entry n = blue n, green 255-n,
-// red 7n, alpha n^0x5A; pixels at pixelsAt (0: right after the palette).
+// red 7n, alpha n^0x5A or 1 (never 0: a transparent entry would stand for
+// every transparent pixel); pixels at pixelsAt (0: right after the palette).
 struct BitmapSpec {
   std::int64_t width = 256, height = -256, bits = 8, coloursUsed = 256, compression = 0;
   std::int64_t infoSize = 40, pixelsAt = 0, pixelCount = 65536;
@@ -47,7 +48,7 @@ Bytes makeBitmap(const BitmapSpec& s) {
   put32(b, 46, s.coloursUsed);
   for (std::size_t n = 0; n < 256; ++n)
     for (std::size_t k = 0; k < 4; ++k)
-      b[paletteAt + 4 * n + k] = static_cast<std::uint8_t>(k == 0 ? n : k == 1 ? 255 - n : k == 2 ? n * 7 : n ^ 0x5A);
+      b[paletteAt + 4 * n + k] = static_cast<std::uint8_t>(k == 0 ? n : k == 1 ? 255 - n : k == 2 ? n * 7 : (n ^ 0x5A) | 1);
   const Bytes px = pixelPattern(count);
   std::copy(px.begin(), px.end(), b.begin() + static_cast<std::ptrdiff_t>(pixelsAt));
   return b;
@@ -57,6 +58,8 @@ bool sameSlot(const PtSlot& a, const PtSlot& b) {
   return a.used == b.used && a.palette == b.palette && a.pixels == b.pixels && a.width == b.width &&
          a.height == b.height && a.dataSize == b.dataSize && a.trailer == b.trailer && a.extra == b.extra;
 }
+
+const ImportOptions inFileOrder{PaletteChoice::Auto, true, AlphaChoice::Auto, RowOrder::File};
 
 Result<ImportNotes> importInto(PtFile& f, std::uint8_t slot, const Bytes& bytes, const ImportOptions& o = {}) {
   return importBitmapBytes(bytes, f.slots[slot], slot, o);
@@ -135,10 +138,10 @@ TEST(BitmapImport, HeaderChecksAcceptAndRefuse) {
       {"height 512", &S::height, 512, 128},       {"height -512", &S::height, -512, 128},
       {"height 64", &S::height, 64, 0},           {"height 384", &S::height, 384, 0},
       {"height INT32_MIN", &S::height, INT32_MIN, 0}, {"bits 4", &S::bits, 4, 0},
-      {"bits 24", &S::bits, 24, 0},               {"colours 0", &S::coloursUsed, 0, 256},
-      {"colours 16", &S::coloursUsed, 16, 0},     {"colours 255", &S::coloursUsed, 255, 0},
+      {"bits 16", &S::bits, 16, 0},               {"colours 0", &S::coloursUsed, 0, 256},
+      {"colours 257", &S::coloursUsed, 257, 0},   {"24 bits, RLE8", &S::bits, 24, 0, 30},
       {"info header 12", &S::infoSize, 12, 0},    {"info header 124", &S::infoSize, 124, 256},
-      {"RLE8", &S::compression, 1, 0},            {"pixels further on", &S::pixelsAt, 5000, 256},
+      {"RLE4", &S::compression, 2, 0},            {"pixels further on", &S::pixelsAt, 5000, 256},
       {"pixels inside the header", &S::pixelsAt, 30, 0},
       {"pixels beyond the end", nullptr, 66615, 0, 10},
       {"palette beyond the end", nullptr, 0xFFFFFFF0, 0, 14},
@@ -152,8 +155,9 @@ TEST(BitmapImport, HeaderChecksAcceptAndRefuse) {
     if (c.field) spec.*c.field = c.value;
     Bytes file = makeBitmap(spec);
     if (c.patchAt == 0) file[1] = 'A';
+    else if (c.patchAt == 30) file[30] = 1;
     else if (c.patchAt > 0) put32(file, static_cast<std::size_t>(c.patchAt), c.value);
-    const auto r = importInto(f, 6, file);
+    const auto r = importInto(f, 6, file, inFileOrder);
     ASSERT_EQ(r.ok(), c.side != 0) << c.what;
     if (c.side)  // red of entry 1 is 7
       EXPECT_TRUE(f.slots[6].width == c.side && f.slots[6].height == c.side && f.slots[6].palette[5] == 7 &&
@@ -177,42 +181,22 @@ TEST(BitmapImport, CutFilesAreRefusedAndA128x128BitmapLoads) {
       EXPECT_EQ(describe(r.error()), "the file ends after " + std::to_string(len - 1078) +
                                          " bytes of pixel data; the picture needs " + (len > 30000 ? "65536" : "16384"));
   }
-  // 1,078 + 16,384 bytes: the pixels fill the start, the rest holds 15; in
-  // slot 10 the second part keeps its contents.
+  // 1,078 + 16,384 bytes: the pixels fill the start, the rest of the pixel
+  // data (slot 10's second part too) keeps its bytes.
   for (std::uint8_t slot : {0, 10}) {
     PtFile f = makeSamplePtFile();
-    const Bytes oldExtra = f.slots[slot].extra;
+    Bytes want = fullPixelData(f.slots[slot]);
     ASSERT_TRUE(importInto(f, slot, makeBitmap({128, -128, 8, 256, 0, 40, 0, 16384})).ok());
-    Bytes want = pixelPattern(16384);
-    want.resize(f.slots[slot].pixels.size(), 15);
-    EXPECT_TRUE(f.slots[slot].pixels == want && f.slots[slot].extra == oldExtra && f.slots[slot].height == 128 &&
-                isComplete(f)) << int(slot);
+    const Bytes pattern = pixelPattern(16384);
+    std::copy(pattern.begin(), pattern.end(), want.begin());
+    EXPECT_TRUE(fullPixelData(f.slots[slot]) == want && f.slots[slot].height == 128 && isComplete(f)) << int(slot);
   }
 }
 
-TEST(BitmapImport, NotesBottomUpAndDroppedAlpha) {
-  PtFile f = makeSamplePtFile();
-  EXPECT_TRUE(importInto(f, 0, makeBitmap({256, 256}))->bottomUp);
-  const auto topDown = importInto(f, 0, makeBitmap({}));
-  EXPECT_FALSE(topDown->bottomUp || topDown->alphaDropped);
-  // The sample's alpha ramps 0..255; a file whose alpha is all 0 says so,
-  // and with keepAlpha the slot keeps its alpha and takes the colours.
-  Bytes noAlpha = makeBitmap({});
-  for (std::size_t n = 0; n < 256; ++n) noAlpha[54 + 4 * n + 3] = 0;
-  PtFile g = makeSamplePtFile(), h = g;
-  EXPECT_TRUE(importInto(g, 1, noAlpha)->alphaDropped);
-  EXPECT_EQ(at(g.slots[1].palette, 800, 4), (Bytes{0, 200 * 7 % 256, 55, 200}));
-  ImportOptions keep;
-  keep.keepAlpha = true;
-  ASSERT_TRUE(importInto(h, 1, noAlpha, keep).ok());
-  EXPECT_EQ(at(h.slots[1].palette, 800, 4), (Bytes{200, 200 * 7 % 256, 55, 200}));
-}
-
-// Bitmaps from Pillow and ImageMagick. The source palette has 256 distinct
-// colours, so a writer that reorders it still gives the same colour at
-// every pixel; rows land in file order, so a bottom-up file comes out
-// upside down.
-TEST(BitmapImport, OtherWritersFilesKeepTheirColoursRleIsRefused) {
+// Bitmaps from Pillow and ImageMagick: 8-bit plain and RLE8, 24- and
+// 32-bit, bottom-up and top-down. The source palette has 256 distinct
+// colours, so every pixel must show the source's colour at its place.
+TEST(BitmapImport, OtherWritersFilesLandUprightWithTheirColours) {
   ScratchDir dir;
   Bytes rgb;
   for (int n = 0; n < 256; ++n) rgb.insert(rgb.end(), {std::uint8_t(n), std::uint8_t(255 - n), std::uint8_t(n * 37)});
@@ -222,23 +206,23 @@ TEST(BitmapImport, OtherWritersFilesKeepTheirColoursRleIsRefused) {
   const auto r = test::runCommand(
       "cd " + test::quotePath(dir.path()) +
       " && /usr/bin/python3 -c \"from PIL import Image; im=Image.frombytes('P',(256,256),open('idx.bin','rb')"
-      ".read()); im.putpalette(open('pal.bin','rb').read()); im.save('pillow.bmp')\""
+      ".read()); im.putpalette(open('pal.bin','rb').read()); im.save('pillow.bmp'); im.convert('RGBA').save('rgba32.bmp')\""
       " && convert pillow.bmp -type Palette -compress None BMP3:im3.bmp"
       " && convert pillow.bmp -type Palette -compress None BMP:im4.bmp"
-      " && convert pillow.bmp -type Palette -compress RLE BMP3:rle.bmp");
+      " && convert pillow.bmp -type Palette -compress RLE BMP3:rle.bmp"
+      " && convert pillow.bmp -type TrueColor BMP3:rgb24.bmp"
+      " && convert pillow.bmp -type TrueColorAlpha BMP:bitfields32.bmp && gm convert pillow.bmp gm.bmp");
   ASSERT_EQ(r.status, 0) << r.err;
-  for (const char* name : {"pillow.bmp", "im3.bmp", "im4.bmp"}) {
+  for (const char* name : {"pillow.bmp", "im3.bmp", "im4.bmp", "rle.bmp", "rgb24.bmp", "rgba32.bmp", "bitfields32.bmp", "gm.bmp"}) {
     PtSlot slot = makeSamplePtFile().slots[0];
-    ASSERT_TRUE(importBitmapFile(dir / name, slot, 0, {}).ok()) << name;
+    const auto imported = importBitmapFile(dir / name, slot, 0, {});
+    ASSERT_TRUE(imported.ok()) << name << ": " << describe(imported.error());
     for (std::size_t y = 0; y < 256; y += 7)
       for (std::size_t x = 0; x < 256; x += 13) {
-        const std::uint8_t i = slot.pixels[(255 - y) * 256 + x], want = indices[y * 256 + x];
+        const std::uint8_t i = slot.pixels[y * 256 + x], want = indices[y * 256 + x];
         ASSERT_EQ(at(slot.palette, 4 * i + 1, 3), at(rgb, 3 * want, 3)) << name << " " << x << "," << y;
       }
   }
-  PtSlot slot = makeSamplePtFile().slots[0];
-  const auto rle = importBitmapFile(dir / "rle.bmp", slot, 0, {});
-  EXPECT_TRUE(!rle.ok() && describe(rle.error()).find("compressed") != std::string::npos);
 }
 
 }  // namespace

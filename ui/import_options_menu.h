@@ -1,9 +1,12 @@
 #pragma once
-// File > Import options: what imports do with a file's palette and alpha,
-// kept for the session. Every import (one slot, all slots, a drop) asks it.
+// File > Import options: what imports do with a file's palette, alpha and
+// row order, and whether they dither; kept between runs (QSettings). Every
+// import (one slot, all slots, a drop) asks it.
 #include <QMenu>
 
 #include "options/import_options.h"
+
+class QActionGroup;
 
 namespace varnholt {
 
@@ -15,8 +18,11 @@ class ImportOptionsMenu final : public QMenu {
   pt::ImportOptions options() const;
 
  private:
-  QAction* keepAlpha_;
-  QAction* keepPalette_;
+  void save() const;
+
+  QActionGroup* palette_;
+  QActionGroup* alpha_;
+  QActionGroup* rows_;
   QAction* dither_;
 };
 

@@ -1,4 +1,4 @@
-#include "png/quantize.h"
+#include "picture/quantize.h"
 
 #include <libimagequant.h>
 
@@ -128,7 +128,8 @@ Result<Quantized> quantizeRgba(std::span<const std::uint8_t> rgba, std::uint32_t
 }
 
 Quantized remapToPalette(std::span<const std::uint8_t> rgba, std::uint32_t width,
-                         std::uint32_t height, std::span<const std::uint8_t> palette, bool dither) {
+                         std::uint32_t height, std::span<const std::uint8_t> palette, bool dither,
+                         std::span<const std::int16_t> fixed) {
   std::array<Entry, kPaletteEntries> entries{};
   for (std::size_t n = 0; n < kPaletteEntries; ++n)
     entries[n] = premultiplied(palette[4 * n + 1], palette[4 * n + 2], palette[4 * n + 3],
@@ -142,6 +143,10 @@ Quantized remapToPalette(std::span<const std::uint8_t> rgba, std::uint32_t width
     // Pictures repeat colours a lot: each distinct colour is looked up once.
     std::unordered_map<std::uint32_t, std::uint8_t> seen;
     for (std::size_t i = 0; i < out.indices.size(); ++i) {
+      if (!fixed.empty() && fixed[i] >= 0) {
+        out.indices[i] = static_cast<std::uint8_t>(fixed[i]);
+        continue;
+      }
       const std::uint8_t* p = &rgba[4 * i];
       const std::uint32_t key = std::uint32_t{p[0]} | std::uint32_t{p[1]} << 8 |
                                 std::uint32_t{p[2]} << 16 | std::uint32_t{p[3]} << 24;
@@ -160,6 +165,15 @@ Quantized remapToPalette(std::span<const std::uint8_t> rgba, std::uint32_t width
     std::fill(nextRow.begin(), nextRow.end(), std::array<float, 4>{});
     for (std::uint32_t x = 0; x < width; ++x) {
       const std::size_t i = std::size_t{y} * width + x;
+      if (!fixed.empty() && fixed[i] >= 0) {
+        out.indices[i] = static_cast<std::uint8_t>(fixed[i]);
+        continue;
+      }
+      const std::uint8_t* p = &rgba[4 * i];
+      if (p[3] == 0) {  // a transparent pixel's colour is no one's error
+        out.indices[i] = static_cast<std::uint8_t>(nearest(entries, premultiplied(p[0], p[1], p[2], 0)));
+        continue;
+      }
       std::array<float, 4> want{};
       for (int k = 0; k < 4; ++k)
         want[k] = std::clamp(rgba[4 * i + k] + thisRow[x + 1][k], 0.0f, 255.0f);

@@ -21,8 +21,12 @@ Result<Quantized> quantizeRgba(std::span<const std::uint8_t> rgba, std::uint32_t
 
 // Indices into a given palette (1024 bytes, alpha, red, green, blue), which
 // is returned unchanged: each pixel takes the nearest entry (the first of
-// equal ones), optionally with Floyd-Steinberg dithering.
+// equal ones), optionally with Floyd-Steinberg dithering. A pixel whose
+// `fixed` value is an index (0..255; -1 or an empty span: none) keeps it,
+// and neither takes nor spreads error; nor does a fully transparent one
+// spread any.
 Quantized remapToPalette(std::span<const std::uint8_t> rgba, std::uint32_t width,
-                         std::uint32_t height, std::span<const std::uint8_t> palette, bool dither);
+                         std::uint32_t height, std::span<const std::uint8_t> palette, bool dither,
+                         std::span<const std::int16_t> fixed = {});
 
 }  // namespace pt
