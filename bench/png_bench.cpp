@@ -13,7 +13,7 @@
 #include "sample/sample_container.h"
 #include "exchange/slot_files.h"
 #include "png/png_import.h"
-#include "png/quantize.h"
+#include "picture/quantize.h"
 #include "png/slot_png_writer.h"
 
 namespace pt::bench {

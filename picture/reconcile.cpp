@@ -117,21 +117,21 @@ AlphaDecision decideAlpha(const Picture& p, const std::vector<Colour>& file,
   switch (choice) {
     case AlphaChoice::File:
       return {dropped ? Compare::ColourOnly : Compare::Exact,
-              dropped ? "Alpha: taken from the file as you asked, although " + p.alphaWhy + "." : ""};
+              dropped ? "Alpha: from the file, as asked, although " + p.alphaWhy + ": colours are opaque." : ""};
     case AlphaChoice::Slot:
       return {dropped ? Compare::ColourOnly : Compare::OnOff,
-              "Alpha: taken from the slot, by colour and place, as you asked."};
+              std::string("Alpha: from the slot, by colour and place, as asked; colours new to the slot ") +
+                  (dropped ? "are opaque." : "keep the file's.")};
     case AlphaChoice::Auto:
       break;
   }
   if (dropped)
-    return {Compare::ColourOnly,
-            "Alpha: taken from the slot, by colour and place, because " + p.alphaWhy +
-                " (an image editor dropped it)."};
+    return {Compare::ColourOnly, "Alpha: from the slot, by colour and place (" + p.alphaWhy +
+                                     ": an image editor dropped it); colours new to the slot are opaque."};
   if (onOffOnly(file) && slotHasSoftAlpha(sp, places) && coloursAreTheSlots(file, sp))
     return {Compare::OnOff,
-            "Alpha: taken from the slot, by colour and place, because the file's alpha is only on or "
-            "off where the slot's was soft, and its colours are the slot's."};
+            "Alpha: from the slot, by colour and place (the file's alpha is only on or off where the "
+            "slot's was soft, and its colours are the slot's: an image editor collapsed it)."};
   return {};
 }
 

@@ -22,6 +22,12 @@ inline constexpr char kTransparency[] = "view/transparency";
 // Folders the file dialogs start in: containers, and all-slots folders.
 inline constexpr char kContainerFolder[] = "folders/containers";
 inline constexpr char kSlotsFolder[] = "folders/allSlots";
+// File > Import options: ptool's names of the palette (auto, keep, new),
+// alpha (auto, file, slot) and row order (declared, file); dither on or off.
+inline constexpr char kImportPalette[] = "import/palette";
+inline constexpr char kImportAlpha[] = "import/alpha";
+inline constexpr char kImportRows[] = "import/rows";
+inline constexpr char kImportDither[] = "import/dither";
 // File > Open recent, newest first, at most kRecentCount paths.
 inline constexpr char kRecentFiles[] = "recent/containers";
 inline constexpr int kRecentCount = 8;

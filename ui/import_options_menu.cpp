@@ -1,18 +1,12 @@
 #include "ui/import_options_menu.h"
 
 #include <QActionGroup>
-#include <QSettings>
+
+#include "ui/app_settings.h"
 
 namespace varnholt {
 
 namespace {
-
-// Where the choices are kept: ~/.config/Varnholt/Varnholt.conf on Linux,
-// the registry on Windows; keys "import/palette" and so on, valued with
-// ptool's names of the choices.
-constexpr auto kScope = QSettings::UserScope;
-const char* const kOrganization = "Varnholt";
-const char* const kApplication = "Varnholt";
 
 struct Choice {
   const char* objectName;
@@ -44,31 +38,31 @@ std::string checkedValue(const QActionGroup* group) {
 
 ImportOptionsMenu::ImportOptionsMenu(QWidget* parent) : QMenu("Import options", parent) {
   setObjectName("importOptionsMenu");
-  const QSettings settings(kScope, kOrganization, kApplication);
+  const QSettings s = settings::open();
   const pt::ImportOptions defaults;
-  const auto chosen = [&](const char* key, const char* fallback) { return settings.value(key, fallback).toString(); };
+  const auto chosen = [&](const char* key, const char* fallback) { return s.value(key, fallback).toString(); };
   palette_ = addChoices(
       this, "Palette",
       {{"autoPaletteAction", "Keep the slot's palette; new colours into free entries",
         pt::optionName(pt::PaletteChoice::Auto)},
        {"keepPaletteAction", "Map onto the slot's palette", pt::optionName(pt::PaletteChoice::Keep)},
        {"newPaletteAction", "New palette", pt::optionName(pt::PaletteChoice::New)}},
-      chosen("import/palette", pt::optionName(defaults.palette)));
+      chosen(settings::kImportPalette, pt::optionName(defaults.palette)));
   alpha_ = addChoices(
       this, "Alpha",
       {{"autoAlphaAction", "The file's, or the slot's where an editor dropped it", pt::optionName(pt::AlphaChoice::Auto)},
        {"fileAlphaAction", "The file's alpha", pt::optionName(pt::AlphaChoice::File)},
        {"keepAlphaAction", "Keep the slot's alpha", pt::optionName(pt::AlphaChoice::Slot)}},
-      chosen("import/alpha", pt::optionName(defaults.alpha)));
+      chosen(settings::kImportAlpha, pt::optionName(defaults.alpha)));
   rows_ = addChoices(this, "Bitmap rows",
                      {{"declaredRowsAction", "As the bitmap declares them (upright)", pt::optionName(pt::RowOrder::Declared)},
                       {"fileRowsAction", "In file order (as older versions)", pt::optionName(pt::RowOrder::File)}},
-                     chosen("import/rows", pt::optionName(defaults.rows)));
+                     chosen(settings::kImportRows, pt::optionName(defaults.rows)));
   addSeparator();
   dither_ = addAction("Dither");
   dither_->setObjectName("ditherAction");
   dither_->setCheckable(true);
-  dither_->setChecked(settings.value("import/dither", defaults.dither).toBool());
+  dither_->setChecked(s.value(settings::kImportDither, defaults.dither).toBool());
   for (QAction* a : actions()) connect(a, &QAction::triggered, this, &ImportOptionsMenu::save);
 }
 
@@ -83,11 +77,11 @@ pt::ImportOptions ImportOptionsMenu::options() const {
 
 void ImportOptionsMenu::save() const {
   const pt::ImportOptions chosen = options();
-  QSettings settings(kScope, kOrganization, kApplication);
-  settings.setValue("import/palette", pt::optionName(chosen.palette));
-  settings.setValue("import/alpha", pt::optionName(chosen.alpha));
-  settings.setValue("import/rows", pt::optionName(chosen.rows));
-  settings.setValue("import/dither", chosen.dither);
+  QSettings s = settings::open();
+  s.setValue(settings::kImportPalette, pt::optionName(chosen.palette));
+  s.setValue(settings::kImportAlpha, pt::optionName(chosen.alpha));
+  s.setValue(settings::kImportRows, pt::optionName(chosen.rows));
+  s.setValue(settings::kImportDither, chosen.dither);
 }
 
 }  // namespace varnholt

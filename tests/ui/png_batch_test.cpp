@@ -30,25 +30,33 @@ class PngTest : public WindowTest {
 };
 
 TEST_F(PngTest, ImportsTakeAlphaAndTellTheirNotes) {
-  // An indexed PNG with tRNS, dropped on the preview: its alpha, entries past tRNS opaque.
-  const std::filesystem::path made = files / "made.png", rgb = files / "rgb.png";
+  // An indexed PNG with tRNS, dropped on the preview: its one colour is new
+  // to the slot and takes the entry of its own index, 1, with its alpha.
+  const std::filesystem::path made = files / "made.png", rgb = files / "rgb.png", soft = files / "soft.png";
   const auto pillow = pt::test::runCommand("/usr/bin/python3 -c " + pt::test::shellQuote(
       "from PIL import Image\nim = Image.new('P', (256, 256), 1)\nim.putpalette([9, 9, 9] * 256)\n"
       "im.save('" + made.string() + "', transparency=bytes([0, 85, 170]))\n"
-      "Image.new('RGB', (128, 128), (200, 30, 60)).save('" + rgb.string() + "')"));
+      "Image.new('RGB', (128, 128), (200, 30, 60)).save('" + rgb.string() + "')\n"
+      "Image.new('RGBA', (128, 128), (200, 30, 60, 40)).save('" + soft.string() + "')"));
   ASSERT_EQ(pillow.status, 0) << pillow.err;
   clickRow(0);
   drop(q(made), child<QLabel>("p1"));
-  EXPECT_EQ(lastMessage() + " " + QString::fromStdString(alphas(0).substr(0, 16)), "Slot 0 loaded with " + q(made) + " 0 85 170 255 255");
-  // A truecolour picture is quantized, and the window says so after its line.
+  EXPECT_EQ(lastMessage() + " " + QString::fromStdString(alphas(0).substr(0, 8)), "Slot 0: Palette: 1 new colour went into entry 1, which no pixel used any more; the other entries stayed as they were. 0 85 2 3");
+  // A truecolour picture without alpha: the notes follow the import's line.
   importPng(q(rgb));
   const auto messages = logMessages(form->logText());
-  EXPECT_EQ(messages[messages.size() - 2], "Slot 0 loaded with " + q(rgb));
-  EXPECT_EQ(messages.back(), "Slot 0: The picture's colours were quantized into a new palette.");
-  // Import options ▸ Keep the slot's alpha: the colours come, the alpha stays.
-  const std::string kept = alphas(0);
+  EXPECT_EQ(messages[messages.size() - 3], "Slot 0 loaded with " + q(rgb));
+  EXPECT_EQ(messages[messages.size() - 2].left(70), "Slot 0: Alpha: from the slot, by colour and place (the PNG has no alph");
+  EXPECT_EQ(messages.back(), "Slot 0: Palette: 1 new colour went into entry 0, which no pixel used any more; the other entries stayed as they were.");
+  // Import options ▸ Keep the slot's alpha, kept for the next window: the
+  // colour is the slot's entry 0, whose alpha 255 stays.
   action("keepAlphaAction")->trigger();
-  drop(q(made), child<QLabel>("p1"));
+  makeWindow();
+  openThroughDialog(writeSample("s.pt"));
+  EXPECT_TRUE(action("keepAlphaAction")->isChecked());
+  importPng(q(rgb));
+  const std::string kept = alphas(0);
+  drop(q(soft), child<QLabel>("p1"));
   EXPECT_EQ(alphas(0), kept);
 }
 
@@ -83,6 +91,7 @@ TEST_F(PngTest, ExportAllWritesSlotFilesAndManifestAndImportAllBringsThemBack) {
   EXPECT_TRUE(form->container().slots[0].palette == pt::Bytes(1024, 7) && !form->isWindowModified());
   pt::test::writeAllBytes(folder / "slot04.png", slot4);
   cd.answers = {q(folder)};
+  action("newPaletteAction")->trigger();  // each file's own palette, unused entries too
   form->importAllSlots();
   EXPECT_EQ(lastMessage(), "Imported 17 slots from " + q(folder));  // the bytes: ptool's import-all test
   for (int i = 0; i < 20; ++i)
