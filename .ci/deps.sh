@@ -28,9 +28,11 @@ BUILD_PACKAGES=(g++ cmake ninja-build pkg-config qt6-base-dev libgl-dev
 # which xvfb only recommends. ImageMagick and Pillow are the tests' second
 # readers; lintian checks the Debian package that cpack builds (its
 # dpkg-shlibdeps comes with lintian's dpkg-dev). The tests' prlimit and
-# setpriv come from util-linux, which every Debian system has.
+# setpriv come from util-linux, which every Debian system has. GIMP and
+# GraphicsMagick are the editors of the round-trip test, which opens and
+# saves exported slots with them (GIMP in batch mode, no display).
 TEST_PACKAGES=("${BUILD_PACKAGES[@]}" clang-14 libclang-rt-14-dev xvfb xauth imagemagick
-               python3 python3-pil lintian)
+               python3 python3-pil lintian gimp graphicsmagick)
 # packaging/windows/build.sh: the MinGW-w64 cross compiler (the -posix one has
 # std::thread), zlib for it, Wine to run the tests, dpkg-dev for apt-get source.
 WINDOWS_PACKAGES=(cmake ninja-build g++-mingw-w64-x86-64-posix libz-mingw-w64-dev wine64 wine

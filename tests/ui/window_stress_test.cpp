@@ -81,6 +81,7 @@ class WindowStress : public WindowTest {
     writeAllBytes(files / "short.pt", Bytes(original.begin(), original.begin() + 5000));
     writeAllBytes(files / "bad.bmp", Bytes(70000, 'x'));
     writeAllBytes(files / "short.tex", slotFiles[q(files / "short.tex")] = Bytes(1000, 7));
+    action("newPaletteAction")->trigger();  // a bitmap lands as the file holds it, as the model has it
   }
   // --- the commands, each with what the model expects of it ---
   void expectLog(const QString& message) { expectedMessages.push_back(message); }
