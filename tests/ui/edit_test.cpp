@@ -143,8 +143,8 @@ TEST_F(EditTest, PasteTakesTheExactFormByteForByteAndAPngThroughTheImport) {
   QApplication::clipboard()->setMimeData(data);
   action("pasteSlotAction")->trigger();
   const auto messages = logMessages(form->logText());
-  EXPECT_EQ(messages[messages.size() - 2], "Slot 3 loaded with the clipboard's picture");
-  EXPECT_EQ(messages.back(), "Note: the picture's colours were quantized into a new palette.");
+  EXPECT_EQ(messages[messages.size() - 3], "Slot 3 loaded with the clipboard's picture");
+  EXPECT_EQ(messages.back(), "Palette: 1 new colour went into entry 0, which no pixel used any more; the other entries stayed as they were.");
   clickRow(4);
   form->importFile(pt::SlotFileFormat::Png, q(files / "rgb.png"));
   const pt::PtSlot& imported = form->container().slots[4];
