@@ -142,6 +142,22 @@ TEST(PngImport, BadFilesAreRefusedAndLeaveTheSlotAlone) {
   ASSERT_TRUE(exportSlotPng(sample(), 0, dir / "good.png", prompt).ok());
   python("import sys;from PIL import Image;Image.new('RGB',(300,200)).save(sys.argv[1])",
          quotePath(dir / "wide.png"));
+  // Chunks rewritten by Python's own reading of the format (zlib's CRC): a
+  // tRNS with a wrong checksum, before PLTE, longer than PLTE (PLTE cut to
+  // 100 entries), and a length of 0x7FFFFFFF.
+  python("import sys,zlib,struct\n"
+         "b=open(sys.argv[1],'rb').read();c=[];i=8\n"
+         "while i<len(b):\n n=struct.unpack('>I',b[i:i+4])[0];c.append([b[i+4:i+8],b[i+8:i+8+n]]);i+=12+n\n"
+         "def w(name,cs,bad=None):\n"
+         " out=b[:8]\n"
+         " for t,d in cs: out+=struct.pack('>I',len(d))+t+d+struct.pack('>I',zlib.crc32(t+d)^(1 if t==bad else 0))\n"
+         " open(sys.argv[2]+name,'wb').write(out)\n"
+         "k={t:j for j,(t,d) in enumerate(c)};p,t=k[b'PLTE'],k[b'tRNS']\n"
+         "w('crc.png',c,b'tRNS')\n"
+         "s=list(c);s[p],s[t]=s[t],s[p];w('order.png',s)\n"
+         "s=[list(x) for x in c];s[p][1]=s[p][1][:300];w('long.png',s)\n"
+         "open(sys.argv[2]+'len.png','wb').write(b[:33]+b'\\x7f\\xff\\xff\\xff'+b[37:])\n",
+         quotePath(dir / "good.png") + " " + quotePath(dir / ""));
   const Bytes good = readAll(dir / "good.png");
   Bytes crc = good;
   crc[std::string(good.begin(), good.end()).find("IDAT") + 20] ^= 0x40;
@@ -149,6 +165,10 @@ TEST(PngImport, BadFilesAreRefusedAndLeaveTheSlotAlone) {
   const Case cases[] = {
       {Bytes(good.begin(), good.begin() + good.size() / 2), ErrorKind::Invalid, "damaged"},
       {crc, ErrorKind::Invalid, "damaged"},
+      {readAll(dir / "crc.png"), ErrorKind::Invalid, "chunk tRNS at offset 813 fails its checksum (CRC)"},
+      {readAll(dir / "order.png"), ErrorKind::Invalid, "its tRNS chunk comes before its PLTE chunk"},
+      {readAll(dir / "long.png"), ErrorKind::Invalid, "its tRNS chunk has 256 entries, its PLTE only 100"},
+      {readAll(dir / "len.png"), ErrorKind::Invalid, "has the bad length 2147483647"},
       {Bytes(good.begin(), good.end() - 12), ErrorKind::Invalid, "IEND"},
       {readAll(dir / "wide.png"), ErrorKind::Unsupported, "300x200"},
       {Bytes(good.begin() + 1, good.end()), ErrorKind::Invalid, "not a PNG"},
