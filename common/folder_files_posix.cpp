@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <cstring>
 #include <mutex>
 #include <utility>
 
@@ -43,13 +44,9 @@ struct sigaction earlierActions[3];
 std::once_flag handlersInstalled;
 std::atomic<detail::StagingEntry*> stagingList{nullptr};
 
-struct Dirent64 {
-  std::uint64_t ino;
-  std::int64_t off;
-  unsigned short reclen;
-  unsigned char type;
-  char name[1];
-};
+// struct linux_dirent64: inode (8 bytes), offset (8), record length (2),
+// type (1), then the name.
+constexpr long kReclenAt = 16, kNameAt = 19;
 
 // Removes a folder of files with calls that are safe in a signal handler;
 // several rounds, as another thread may still be adding files.
@@ -61,10 +58,12 @@ void removeFlatFolder(const char* path) {
     long n;
     while ((n = ::syscall(SYS_getdents64, fd, buf, sizeof buf)) > 0) {
       for (long at = 0; at < n;) {
-        const auto* d = reinterpret_cast<const Dirent64*>(buf + at);
-        at += d->reclen;
-        const bool dots = d->name[0] == '.' && (d->name[1] == 0 || (d->name[1] == '.' && d->name[2] == 0));
-        if (!dots) ::unlinkat(fd, d->name, 0);
+        unsigned short reclen;
+        std::memcpy(&reclen, buf + at + kReclenAt, sizeof reclen);
+        const char* name = buf + at + kNameAt;
+        at += reclen;
+        const bool dots = name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0));
+        if (!dots) ::unlinkat(fd, name, 0);
       }
     }
     ::close(fd);
