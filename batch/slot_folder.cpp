@@ -91,21 +91,24 @@ FolderImport SlotFolder::importInto(PtFile& file, const ImportOptions& options) 
     char slot[16];
     std::snprintf(slot, sizeof slot, "slot %02u: ", unsigned(f.slot));
     const fs::path path = folder_ / pathFromUtf8(f.file);
-    const auto refuse = [&](const std::string& why) { result.refusals.push_back(slot + why); };
+    const auto refuse = [&](ErrorKind kind, const std::string& why, int code = 0) {
+      result.refusals.push_back(Error{kind, slot + why, code});
+    };
     const auto format = slotFileFormatOf(pathFromUtf8(f.file));
     if (!format) {
-      refuse(utf8(path) + ": not a .tex, .bmp or .png file");
+      refuse(ErrorKind::Unsupported, utf8(path) + ": not a .tex, .bmp or .png file");
       continue;
     }
     auto head = readFileInFolder(folder_, f.file, kSlotFileMaxBytes + 1);
     if (!head) {
-      refuse(describe(head.error()));
+      refuse(head.error().kind, describe(head.error()), head.error().code);
     } else if (head->size > kSlotFileMaxBytes) {
-      refuse(utf8(path) + ": the file has " + std::to_string(head->size) + " bytes, far more than a slot's file");
+      refuse(ErrorKind::Unsupported,
+             utf8(path) + ": the file has " + std::to_string(head->size) + " bytes, far more than a slot's file");
     } else if (!matchesManifest(f, head->bytes)) {
-      refuse(f.file + " does not match the manifest: the folder mixes two exports");
+      refuse(ErrorKind::Invalid, f.file + " does not match the manifest: the folder mixes two exports");
     } else if (auto notes = importBytes(copy, f.slot, head->bytes, *format, options); !notes) {
-      refuse(utf8(path) + ": " + describe(notes.error()));
+      refuse(notes.error().kind, utf8(path) + ": " + describe(notes.error()), notes.error().code);
     } else {
       result.loaded.push_back({{f.slot, path}, *notes});
     }
@@ -120,7 +123,7 @@ FolderImport SlotFolder::importInto(PtFile& file, const ImportOptions& options) 
 
 FolderImport importSlotFolder(PtFile& file, const fs::path& folder, const ImportOptions& options) {
   auto opened = SlotFolder::open(folder);
-  if (!opened) return FolderImport{{}, {describe(opened.error())}};
+  if (!opened) return FolderImport{{}, {opened.error()}};
   return opened->importInto(file, options);
 }
 

@@ -31,9 +31,9 @@ struct LoadedSlotFile {
 
 struct FolderImport {
   std::vector<LoadedSlotFile> loaded;
-  // One line per file refused, or the folder's own reason; any refusal
-  // leaves the container as it was.
-  std::vector<std::string> refusals;
+  // One error per file refused (its detail names the slot), or the folder's
+  // own; any refusal leaves the container as it was.
+  std::vector<Error> refusals;
 };
 
 class SlotFolder {

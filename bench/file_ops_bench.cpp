@@ -151,7 +151,7 @@ void exportOperation(benchmark::State& state, const fs::path& target, const Byte
 
 void exportRawOperation(benchmark::State& state) {
   exportOperation(state, ws->rawExport, ws->rawBytes, [](const fs::path& p, UserPrompt& prompt) {
-    return exportSlotFile(ws->sample, kSlot, p, buildRawTex(ws->sample.slots[kSlot]), prompt);
+    return writeSlotFile(ws->sample, kSlot, p, buildRawTex(ws->sample.slots[kSlot]), prompt);
   });
 }
 void exportRawBaseline(benchmark::State& state) { plainWriteOf(state, ws->rawBytes); }
@@ -159,7 +159,7 @@ void exportRawBaseline(benchmark::State& state) { plainWriteOf(state, ws->rawByt
 void exportBitmapOperation(benchmark::State& state) {
   exportOperation(state, ws->bitmapExport, ws->bitmapBytes,
                   [](const fs::path& p, UserPrompt& prompt) {
-                    return exportSlotFile(ws->sample, kSlot, p, buildSlotBitmap(ws->sample, kSlot, ws->header, false), prompt);
+                    return writeSlotFile(ws->sample, kSlot, p, buildSlotBitmap(ws->sample, kSlot, ws->header, false), prompt);
                   });
 }
 void exportBitmapBaseline(benchmark::State& state) { plainWriteOf(state, ws->bitmapBytes); }

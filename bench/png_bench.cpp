@@ -104,7 +104,7 @@ void exportPngOperation(benchmark::State& state) {
 }
 void exportPngBaseline(benchmark::State& state) {
   exportOf(state, ws->rawExport, ws->rawBytes, [](const fs::path& p, UserPrompt& prompt) {
-    return exportRawTex(ws->sample, kSlot, p, prompt);
+    return exportRawTex(ws->sample, kSlot, p, prompt).ok();
   });
 }
 

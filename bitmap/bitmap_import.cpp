@@ -48,9 +48,4 @@ Result<ImportNotes> importBitmapFile(const std::filesystem::path& path, PtSlot& 
   return importBitmapBytes(bytes, slot, index, options);
 }
 
-bool importBitmap(PtFile& file, std::uint8_t slot, const std::filesystem::path& path,
-                  UserPrompt& /*prompt: a file that is only read needs no question*/) {
-  return importBitmapFile(path, file.slots[slot], slot, ImportOptions{}).ok();
-}
-
 }  // namespace pt

@@ -5,7 +5,6 @@
 
 #include "common/error.h"
 #include "container/pt_file.h"
-#include "common/user_prompt.h"
 #include "options/import_options.h"
 
 namespace pt {
@@ -23,10 +22,5 @@ Result<ImportNotes> importBitmapBytes(std::span<const std::uint8_t> bytes, PtSlo
 // The same from a file.
 Result<ImportNotes> importBitmapFile(const std::filesystem::path& path, PtSlot& slot,
                                      std::uint8_t index, const ImportOptions& options);
-
-// The import command's routine: importBitmapFile with default options as a
-// yes/no result. Shows nothing.
-bool importBitmap(PtFile& file, std::uint8_t slot, const std::filesystem::path& path,
-                  UserPrompt& prompt);
 
 }  // namespace pt

@@ -6,26 +6,27 @@
 #include <filesystem>
 #include <optional>
 #include <span>
+#include <span>
 #include <string>
 
 #include "bitmap/bmp_header.h"
 #include "common/error.h"
-#include "container/pt_file.h"
 #include "common/user_prompt.h"
+#include "container/pt_file.h"
+#include "exchange/slot_files.h"
 #include "options/import_options.h"
-#include "batch/slot_batch.h"
 
 namespace pt::cli {
 
 Result<PtFile> readContainer(const std::filesystem::path& path);
 
-// Asks through the prompt before an existing file is replaced.
+// Asks through the prompt before an existing file is replaced; a kept file
+// is refused with the hint to --force.
 Status saveContainer(const PtFile& file, const std::filesystem::path& path, UserPrompt& prompt);
 
-// Export of one slot as the window does it: asks before replacing, flushed.
-Status exportSlotFile(const PtFile& file, std::uint8_t slot, const std::filesystem::path& path,
-                      SlotFileFormat format, const BmpHeader* header, bool alphaView,
-                      UserPrompt& prompt);
+// pt::exportSlotFile, with the same hint.
+Status exportSlot(const PtFile& file, std::uint8_t slot, const std::filesystem::path& path,
+                  SlotFileFormat format, const BmpHeader* header, bool alphaView, UserPrompt& prompt);
 
 // Writes a file as the exports do (asks before replacing, refuses what is
 // not a regular file, flushed).

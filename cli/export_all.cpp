@@ -9,15 +9,16 @@
 #include <set>
 
 #include "batch/folder_export.h"
+#include "batch/parallel.h"
 #include "batch/slot_batch.h"
 #include "cli/command_support.h"
 #include "cli/core_calls.h"
-#include "cli/parallel.h"
 #include "cli/ptool_commands.h"
 #include "common/batch_write.h"
 #include "common/file_io.h"
 #include "common/paths.h"
 #include "container/pt_layout.h"
+#include "container/pt_reader.h"
 
 namespace pt::cli {
 
@@ -30,19 +31,14 @@ struct Job {
   fs::path folder;
   std::size_t target = 0;  // its folder in the FolderExport
   std::optional<Error> failed;
+  bool writerFailed = false;  // the writer's failure, which every later container meets too
 };
 
-// Whether a container can be read, from its length and magic alone: the
-// first pass over many containers need not read their pictures. Anything
-// else is read in full for its reason.
+// Whether a container can be read, from its flags alone (readUsedFlags): the
+// first pass over many containers need not read their pictures.
 Status readable(const fs::path& container) {
-  FileReader reader;
-  Bytes magic(sizeof kMagic);
-  if (reader.open(container).ok() && reader.size() >= kFileSize && reader.readAt(0, magic).ok() &&
-      std::equal(magic.begin(), magic.end(), kMagic))
-    return Status::success();
-  auto file = readContainer(container);
-  if (!file) return file.error();
+  auto used = readUsedFlags(container);
+  if (!used) return used.error();
   return Status::success();
 }
 
@@ -55,9 +51,7 @@ bool stemNamesAFolder(const std::string& stem) {
 
 int cmdExportAll(const std::vector<std::string>& ins, const std::string& dir,
                  const std::string& formatName, bool force) {
-  const SlotFileFormat format = formatName == "bmp"   ? SlotFileFormat::Bmp
-                                : formatName == "tex" ? SlotFileFormat::Tex
-                                                      : SlotFileFormat::Png;
+  const SlotFileFormat format = slotFileFormatNamed(formatName).value_or(SlotFileFormat::Png);
   std::vector<Job> jobs(ins.size());
   std::set<std::string> stems;
   for (std::size_t i = 0; i < ins.size(); ++i) {
@@ -113,7 +107,9 @@ int cmdExportAll(const std::vector<std::string>& ins, const std::string& dir,
     const Status done =
         file ? buildExportFiles(*file, utf8(jobs[i].container.filename()), format, &*header,
                                 [&](const std::string& name, std::span<const std::uint8_t> bytes) {
-                                  return writer.add(staged / pathFromUtf8(name), bytes);
+                                  Status added = writer.add(staged / pathFromUtf8(name), bytes);
+                                  jobs[i].writerFailed = !added;
+                                  return added;
                                 })
              : Status(file.error());
     if (!done) jobs[i].failed = done.error();
@@ -123,7 +119,7 @@ int cmdExportAll(const std::vector<std::string>& ins, const std::string& dir,
   const Status writing = writer.failure();
   bool ownFailure = false;
   for (const auto& job : jobs)
-    if (job.failed && (writing || job.failed->detail != writing.error().detail)) {
+    if (job.failed && !job.writerFailed) {
       std::cerr << "Slots of " << utf8(job.container) << " not extracted\n";
       printReason(folders.named(*job.failed));
       ownFailure = true;

@@ -25,7 +25,7 @@ int cmdImportAll(const std::string& in, const std::string& dir, const std::strin
   const FolderImport result = folder->importInto(opened->file, options);
   if (!result.refusals.empty()) {
     std::cerr << "Nothing written to " << out << '\n';
-    for (const auto& r : result.refusals) std::cerr << r << '\n';
+    for (const auto& r : result.refusals) printReason(r);
     return kFailed;
   }
   for (const auto& [f, notes] : result.loaded) {

@@ -47,7 +47,7 @@ int cmdExport(const std::string& in, std::uint8_t slot, const std::string& out, 
   Result<BmpHeader> header = BmpHeader{};
   if (*format == SlotFileFormat::Bmp) header = headerBesideProgram();
   CliPrompt prompt(force);
-  const Status done = header ? exportSlotFile(opened->file, slot, out, *format, &*header, alpha, prompt)
+  const Status done = header ? exportSlot(opened->file, slot, out, *format, &*header, alpha, prompt)
                              : Status(header.error());
   if (done) {
     std::cout << "Slot " << n << " extracted as " << out << '\n';

@@ -14,12 +14,14 @@ enum class ErrorKind {
   Io,           // the operating system refused: detail is its own description
   NotFound,     // no file at the path
   NotAFile,     // something that is not a regular file (folder, FIFO, device, link loop)
+  NotAContainer,  // the file does not start with the container's magic "CON "
   Invalid,      // the bytes are not what the format says (bad magic, cut short, bad CRC)
   Unsupported,  // a valid file of a kind the program does not take (RLE, 16 bits/pixel, size)
   NotUsed,      // the slot holds no texture, so there is nothing to export
   Declined,     // the user (or a missing --force) kept the existing file
   Incomplete,   // the container was never read completely, so it cannot be written
   Busy,         // another process holds the container
+  Codec,        // the PNG encoder or decoder or the colour quantizer failed: detail is its reason
 };
 
 struct Error {

@@ -71,7 +71,7 @@ bool hasMagic(std::span<const std::uint8_t> bytes) {
 }  // namespace
 
 Result<PtFile> parsePtFile(std::span<const std::uint8_t> bytes) {
-  if (!hasMagic(bytes)) return Error{ErrorKind::Invalid, kNoMagic};
+  if (!hasMagic(bytes)) return Error{ErrorKind::NotAContainer, kNoMagic};
   if (bytes.size() < kFileSize)
     return Error{ErrorKind::Invalid, "The file is too short for a Paint Tool file: it has " +
                                          std::to_string(bytes.size()) +
@@ -99,7 +99,7 @@ Result<PtFile> loadPtFile(const std::filesystem::path& path) {
     auto got = reader.readAt(0, parts);
     if (!got) return got.error();
     if (*got == kFileSize) {
-      if (!hasMagic(file.headerBlock)) return Error{ErrorKind::Invalid, kNoMagic};
+      if (!hasMagic(file.headerBlock)) return Error{ErrorKind::NotAContainer, kNoMagic};
       decodeFlags(file, flags);
       return file;
     }
@@ -112,14 +112,27 @@ Result<PtFile> loadPtFile(const std::filesystem::path& path) {
   return parsePtFile(bytes);
 }
 
-bool readPtFile(PtFile& ptFile, const std::filesystem::path& path, UserPrompt& prompt) {
+Result<UsedFlags> readUsedFlags(const std::filesystem::path& path) {
+  FileReader reader;
+  Bytes magic(sizeof kMagic);
+  UsedFlags used{};
+  if (reader.open(path).ok() && reader.size() >= kFileSize && reader.readAt(0, magic).ok() && hasMagic(magic) &&
+      reader.readAt(kUsedFlagsOffset, used).ok())
+    return used;
+  auto file = loadPtFile(path);
+  if (!file) return file.error();
+  for (std::size_t i = 0; i < kSlotCount; ++i) used[i] = file->slots[i].used;
+  return used;
+}
+
+Status readPtFile(PtFile& ptFile, const std::filesystem::path& path, UserPrompt& prompt) {
   auto loaded = loadPtFile(path);
   if (!loaded) {
-    if (loaded.error().detail != kNoMagic) prompt.showError(kAppTitle, describe(loaded.error()));
-    return false;
+    if (loaded.error().kind != ErrorKind::NotAContainer) prompt.showError(kAppTitle, describe(loaded.error()));
+    return loaded.error();
   }
   ptFile = std::move(*loaded);
-  return true;
+  return Status::success();
 }
 
 }  // namespace pt

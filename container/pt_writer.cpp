@@ -60,12 +60,12 @@ Status savePtFile(const PtFile& file, const std::filesystem::path& path, UserPro
   return safeWriteFile(path, fileParts(file, flags));
 }
 
-bool writePtFile(const PtFile& file, const std::filesystem::path& path, UserPrompt& prompt) {
+Status writePtFile(const PtFile& file, const std::filesystem::path& path, UserPrompt& prompt) {
   const Status saved = savePtFile(file, path, prompt);
   const ErrorKind kind = saved.error().kind;
   if (!saved && kind != ErrorKind::Incomplete && kind != ErrorKind::Declined)
     prompt.showError(kAppTitle, describe(saved.error()));
-  return saved.ok();
+  return saved;
 }
 
 }  // namespace pt

@@ -18,9 +18,9 @@ Bytes serializePtFile(const PtFile& file);
 // No; otherwise the operating system's error. Shows nothing else.
 Status savePtFile(const PtFile& file, const std::filesystem::path& path, UserPrompt& prompt);
 
-// savePtFile as a yes/no result; an input/output error is shown through the
-// prompt with the application's title.
-bool writePtFile(const PtFile& file, const std::filesystem::path& path, UserPrompt& prompt);
+// savePtFile, and an input/output error shown through the prompt with the
+// application's title as well.
+Status writePtFile(const PtFile& file, const std::filesystem::path& path, UserPrompt& prompt);
 
 inline constexpr const char* kOverwriteTitle = "File";
 inline constexpr const char* kOverwriteQuestion = "File exists. Overwrite?";

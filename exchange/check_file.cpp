@@ -5,9 +5,10 @@
 
 namespace pt {
 
-bool checkFile(const std::filesystem::path& path, std::uint8_t flag, UserPrompt& prompt) {
-  if (flag != 0 || !fileExists(path)) return true;
-  return prompt.askYesNo(kOverwriteTitle, kOverwriteQuestion);
+Status checkFile(const std::filesystem::path& path, std::uint8_t flag, UserPrompt& prompt) {
+  if (flag != 0 || !fileExists(path) || prompt.askYesNo(kOverwriteTitle, kOverwriteQuestion))
+    return Status::success();
+  return Error{ErrorKind::Declined, "the existing file was kept"};
 }
 
 }  // namespace pt

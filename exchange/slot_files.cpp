@@ -2,12 +2,12 @@
 
 #include <algorithm>
 #include <cctype>
+#include <string>
 
 #include "bitmap/bitmap_import.h"
 #include "bitmap/slot_bitmap_writer.h"
 #include "common/file_io.h"
 #include "exchange/check_file.h"
-#include "exchange/raw_tex.h"
 #include "png/png_import.h"
 #include "png/slot_png_writer.h"
 
@@ -15,13 +15,35 @@ namespace pt {
 
 namespace fs = std::filesystem;
 
+namespace {
+
+Error notUsed(std::uint8_t slot) {
+  return Error{ErrorKind::NotUsed, "slot " + std::to_string(slot) + " holds no texture (not used)"};
+}
+
+Error noSlot(std::uint8_t slot) {
+  return Error{ErrorKind::Invalid, "there is no slot " + std::to_string(slot)};
+}
+
+// The window's exports: a slot that cannot be encoded is refused without a
+// message box; a write the system refuses is shown.
+Status shownExport(const PtFile& file, std::uint8_t slot, const fs::path& path, SlotFileFormat format,
+                   const BmpHeader* header, bool alphaView, UserPrompt& prompt);
+
+}  // namespace
+
+std::optional<SlotFileFormat> slotFileFormatNamed(std::string_view name) {
+  if (name == "tex") return SlotFileFormat::Tex;
+  if (name == "bmp") return SlotFileFormat::Bmp;
+  if (name == "png") return SlotFileFormat::Png;
+  return std::nullopt;
+}
+
 std::optional<SlotFileFormat> slotFileFormatOf(const fs::path& path) {
   std::string ext = path.extension().string();
   std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
-  if (ext == ".tex") return SlotFileFormat::Tex;
-  if (ext == ".bmp") return SlotFileFormat::Bmp;
-  if (ext == ".png") return SlotFileFormat::Png;
-  return std::nullopt;
+  if (ext.empty()) return std::nullopt;
+  return slotFileFormatNamed(std::string_view(ext).substr(1));
 }
 
 const char* extensionOf(SlotFileFormat format) {
@@ -35,8 +57,8 @@ const char* extensionOf(SlotFileFormat format) {
 
 Result<Bytes> slotFileBytes(const PtFile& file, std::uint8_t slot, SlotFileFormat format,
                             const BmpHeader* header, bool alphaView) {
-  if (file.slots[slot].used != 1)
-    return Error{ErrorKind::NotUsed, "slot " + std::to_string(slot) + " holds no texture (not used)"};
+  if (slot >= kSlotCount) return noSlot(slot);
+  if (file.slots[slot].used != 1) return notUsed(slot);
   switch (format) {
     case SlotFileFormat::Tex: return buildRawTex(file.slots[slot]);
     case SlotFileFormat::Bmp:
@@ -47,8 +69,38 @@ Result<Bytes> slotFileBytes(const PtFile& file, std::uint8_t slot, SlotFileForma
   return encodeSlotPng(file.slots[slot], slot, alphaView);
 }
 
+Status writeSlotFile(const PtFile& file, std::uint8_t slot, const fs::path& path,
+                     std::span<const std::uint8_t> content, UserPrompt& prompt) {
+  if (slot >= kSlotCount) return noSlot(slot);
+  if (file.slots[slot].used != 1) return notUsed(slot);
+  if (auto asked = checkFile(path, 0, prompt); !asked) return asked;
+  return safeWriteFile(path, content);
+}
+
+Status exportSlotFile(const PtFile& file, std::uint8_t slot, const fs::path& path, SlotFileFormat format,
+                      const BmpHeader* header, bool alphaView, UserPrompt& prompt) {
+  auto bytes = slotFileBytes(file, slot, format, header, alphaView);
+  if (!bytes) return bytes.error();
+  return writeSlotFile(file, slot, path, *bytes, prompt);
+}
+
+Status exportRawTex(const PtFile& file, std::uint8_t slot, const fs::path& path, UserPrompt& prompt) {
+  return shownExport(file, slot, path, SlotFileFormat::Tex, nullptr, false, prompt);
+}
+
+Status exportBitmap(const PtFile& file, std::uint8_t slot, const fs::path& path, const BmpHeader& header,
+                    UserPrompt& prompt, bool alphaView) {
+  return shownExport(file, slot, path, SlotFileFormat::Bmp, &header, alphaView, prompt);
+}
+
+Status exportSlotPng(const PtFile& file, std::uint8_t slot, const fs::path& path, UserPrompt& prompt,
+                     bool alphaView) {
+  return shownExport(file, slot, path, SlotFileFormat::Png, nullptr, alphaView, prompt);
+}
+
 Result<ImportNotes> importSlotFile(PtFile& file, std::uint8_t slot, const fs::path& path,
                                    SlotFileFormat format, const ImportOptions& options) {
+  if (slot >= kSlotCount) return noSlot(slot);
   switch (format) {
     case SlotFileFormat::Tex: return importRawTexFile(path, file.slots[slot]);
     case SlotFileFormat::Bmp: return importBitmapFile(path, file.slots[slot], slot, options);
@@ -57,44 +109,36 @@ Result<ImportNotes> importSlotFile(PtFile& file, std::uint8_t slot, const fs::pa
   return importPngFile(path, file.slots[slot], slot, options);
 }
 
+Result<ImportNotes> importRawTex(PtFile& file, std::uint8_t slot, const fs::path& path) {
+  return importSlotFile(file, slot, path, SlotFileFormat::Tex, ImportOptions{});
+}
+
+Result<ImportNotes> importBitmap(PtFile& file, std::uint8_t slot, const fs::path& path,
+                                 const ImportOptions& options) {
+  return importSlotFile(file, slot, path, SlotFileFormat::Bmp, options);
+}
+
+Result<ImportNotes> importSlotPng(PtFile& file, std::uint8_t slot, const fs::path& path,
+                                  const ImportOptions& options) {
+  return importSlotFile(file, slot, path, SlotFileFormat::Png, options);
+}
+
+namespace {
+
+Status shownExport(const PtFile& file, std::uint8_t slot, const fs::path& path, SlotFileFormat format,
+                   const BmpHeader* header, bool alphaView, UserPrompt& prompt) {
+  auto bytes = slotFileBytes(file, slot, format, header, alphaView);
+  if (!bytes) return bytes.error();
+  return showingIoError(writeSlotFile(file, slot, path, *bytes, prompt), prompt);
+}
+
+}  // namespace
+
 Status showingIoError(Status written, UserPrompt& prompt) {
   const ErrorKind kind = written.error().kind;
   if (!written && kind != ErrorKind::NotUsed && kind != ErrorKind::Declined)
     prompt.showError(kAppTitle, describe(written.error()));
   return written;
-}
-
-Status exportSlotFile(const PtFile& file, std::uint8_t slot, const std::filesystem::path& path,
-                      std::span<const std::uint8_t> content, UserPrompt& prompt) {
-  if (file.slots[slot].used != 1)
-    return Error{ErrorKind::NotUsed, "slot " + std::to_string(slot) + " holds no texture (not used)"};
-  if (!checkFile(path, 0, prompt)) return Error{ErrorKind::Declined, "the existing file was kept"};
-  return safeWriteFile(path, content);
-}
-
-bool exportRawTex(const PtFile& file, std::uint8_t slot, const std::filesystem::path& path,
-                  UserPrompt& prompt) {
-  return showingIoError(exportSlotFile(file, slot, path, buildRawTex(file.slots[slot]), prompt), prompt).ok();
-}
-
-bool exportBitmap(const PtFile& file, std::uint8_t slot, const std::filesystem::path& path,
-                  const BmpHeader& header, UserPrompt& prompt) {
-  const Bytes content = buildSlotBitmap(file, slot, header, false);
-  return showingIoError(exportSlotFile(file, slot, path, content, prompt), prompt).ok();
-}
-
-bool importRawTex(PtFile& file, std::uint8_t slot, const std::filesystem::path& path,
-                  UserPrompt& /*prompt: a file that is only read needs no question*/) {
-  return importRawTexFile(path, file.slots[slot]).ok();
-}
-
-Status exportSlotPng(const PtFile& file, std::uint8_t slot, const std::filesystem::path& path,
-                     UserPrompt& prompt, bool alphaView) {
-  if (slot >= kSlotCount) return Error{ErrorKind::Invalid, "there is no slot " + std::to_string(slot)};
-  if (file.slots[slot].used != 1) return exportSlotFile(file, slot, path, {}, prompt);
-  Result<Bytes> png = encodeSlotPng(file.slots[slot], slot, alphaView);
-  if (!png) return png.error();
-  return showingIoError(exportSlotFile(file, slot, path, *png, prompt), prompt);
 }
 
 }  // namespace pt

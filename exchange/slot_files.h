@@ -1,16 +1,19 @@
 #pragma once
-// Slot files in every format, chosen by format or by a file name's
-// extension: one export and one import entry per format, and the export and
-// import routines of the window's commands.
+// Slot files in every format, chosen by format, by ptool's format name or by
+// a file name's extension: one export and one import entry per format, and
+// one export and one import for any format, which the window and ptool call
+// alike. Only the per-format exports of the window's commands show
+// anything, by one rule (showingIoError).
 #include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <span>
+#include <string_view>
 
 #include "bitmap/bmp_header.h"
 #include "common/error.h"
-#include "container/pt_file.h"
 #include "common/user_prompt.h"
+#include "container/pt_file.h"
 #include "exchange/raw_tex.h"  // buildRawTex, for the raw export
 #include "options/import_options.h"
 
@@ -20,6 +23,8 @@ enum class SlotFileFormat { Tex, Bmp, Png };
 
 // The format a file name's extension names (any letter case), if any.
 std::optional<SlotFileFormat> slotFileFormatOf(const std::filesystem::path& path);
+// The format a name such as ptool's --format gives: "tex", "bmp" or "png".
+std::optional<SlotFileFormat> slotFileFormatNamed(std::string_view name);
 const char* extensionOf(SlotFileFormat format);  // ".tex", ".bmp", ".png"
 
 // The bytes of a used slot's file; NotUsed for an unused slot. `header` is
@@ -27,33 +32,45 @@ const char* extensionOf(SlotFileFormat format);  // ".tex", ".bmp", ".png"
 Result<Bytes> slotFileBytes(const PtFile& file, std::uint8_t slot, SlotFileFormat format,
                             const BmpHeader* header, bool alphaView);
 
-// Import of one slot from a file; a refused file leaves the slot as it was.
-Result<ImportNotes> importSlotFile(PtFile& file, std::uint8_t slot, const std::filesystem::path& path,
-                                  SlotFileFormat format, const ImportOptions& options);
-
 // Writes `content` (a slot file built from slot `slot`) to path. NotUsed when
 // the slot holds no texture (nothing asked, nothing written); Declined when
 // the answer to "File exists. Overwrite?" is No; otherwise the operating
-// system's error. The file is replaced as a whole and flushed. Shows nothing.
+// system's error. The file is replaced as a whole and flushed.
+Status writeSlotFile(const PtFile& file, std::uint8_t slot, const std::filesystem::path& path,
+                     std::span<const std::uint8_t> content, UserPrompt& prompt);
+
+// Export of slot `slot` as a file in `format` (`header`: bitmaps only):
+// slotFileBytes, then writeSlotFile. The error of either, with its reason;
+// shows nothing.
 Status exportSlotFile(const PtFile& file, std::uint8_t slot, const std::filesystem::path& path,
-                      std::span<const std::uint8_t> content, UserPrompt& prompt);
+                      SlotFileFormat format, const BmpHeader* header, bool alphaView,
+                      UserPrompt& prompt);
 
-// The written status, after showing the operating system's refusal through
-// the prompt with the application's title (not a used-slot or overwrite No).
-Status showingIoError(Status written, UserPrompt& prompt);
-
-// The commands' yes/no routines. An input/output error of an export is shown
-// through the prompt with the application's title; imports show nothing.
-bool exportRawTex(const PtFile& file, std::uint8_t slot, const std::filesystem::path& path,
-                  UserPrompt& prompt);
-bool exportBitmap(const PtFile& file, std::uint8_t slot, const std::filesystem::path& path,
-                  const BmpHeader& header, UserPrompt& prompt);
-bool importRawTex(PtFile& file, std::uint8_t slot, const std::filesystem::path& path,
-                  UserPrompt& prompt);
-
-// Export of a used slot to a PNG file: asks before an existing file is
-// replaced, writes the file as a whole and flushed.
+// The same for one format each, for the window's commands: a write the
+// system refuses is also shown (showingIoError); a slot that cannot be
+// encoded is not.
+Status exportRawTex(const PtFile& file, std::uint8_t slot, const std::filesystem::path& path,
+                    UserPrompt& prompt);
+Status exportBitmap(const PtFile& file, std::uint8_t slot, const std::filesystem::path& path,
+                    const BmpHeader& header, UserPrompt& prompt, bool alphaView = false);
 Status exportSlotPng(const PtFile& file, std::uint8_t slot, const std::filesystem::path& path,
                      UserPrompt& prompt, bool alphaView = false);
+
+// Import of one slot from a file in `format`; a refused file leaves the slot
+// as it was.
+Result<ImportNotes> importSlotFile(PtFile& file, std::uint8_t slot, const std::filesystem::path& path,
+                                   SlotFileFormat format, const ImportOptions& options);
+
+// The same for one format each. A raw file is refused only for an
+// input/output error (see importRawTexBytes).
+Result<ImportNotes> importRawTex(PtFile& file, std::uint8_t slot, const std::filesystem::path& path);
+Result<ImportNotes> importBitmap(PtFile& file, std::uint8_t slot, const std::filesystem::path& path,
+                                 const ImportOptions& options = {});
+Result<ImportNotes> importSlotPng(PtFile& file, std::uint8_t slot, const std::filesystem::path& path,
+                                  const ImportOptions& options = {});
+
+// The status of an export, after showing its refusal through the prompt with
+// the application's title; an unused slot and a kept file are not shown.
+Status showingIoError(Status written, UserPrompt& prompt);
 
 }  // namespace pt

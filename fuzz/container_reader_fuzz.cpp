@@ -13,7 +13,8 @@ using namespace pt;
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const Result<PtFile> r = parsePtFile({data, size});
   if (!r) {
-    fuzz::require(r.error().kind == ErrorKind::Invalid && !r.error().detail.empty(),
+    const ErrorKind kind = r.error().kind;
+    fuzz::require((kind == ErrorKind::Invalid || kind == ErrorKind::NotAContainer) && !r.error().detail.empty(),
                   "refusal without a reason");
     return 0;
   }

@@ -15,7 +15,7 @@ namespace pt {
 namespace {
 
 Error quantizeError(liq_error e) {
-  return Error{ErrorKind::Io, "the colour quantizer failed (libimagequant error " +
+  return Error{ErrorKind::Codec, "the colour quantizer failed (libimagequant error " +
                                   std::to_string(static_cast<int>(e)) + ")"};
 }
 

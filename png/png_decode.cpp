@@ -56,7 +56,7 @@ Result<DecodedPng> decodePng(std::span<const std::uint8_t> bytes) {
   if (Status chunks = checkPngChunks(bytes); !chunks) return chunks.error();
 
   std::unique_ptr<spng_ctx, CtxDeleter> ctx(spng_ctx_new(0));
-  if (!ctx) return Error{ErrorKind::Io, "PNG decoder: out of memory"};
+  if (!ctx) return Error{ErrorKind::Codec, "PNG decoder: out of memory"};
   spng_ctx* c = ctx.get();
   spng_set_chunk_limits(c, kChunkLimit, kChunkCacheLimit);
   spng_set_image_limits(c, kSideLimit, kSideLimit);

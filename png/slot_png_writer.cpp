@@ -16,7 +16,7 @@ struct CtxDeleter {
 };
 
 Error encodeError(int code) {
-  return Error{ErrorKind::Io, std::string("PNG encoder: ") + spng_strerror(code)};
+  return Error{ErrorKind::Codec, std::string("PNG encoder: ") + spng_strerror(code)};
 }
 
 }  // namespace
@@ -38,7 +38,7 @@ Result<Bytes> encodeSlotPng(const PtSlot& slot, std::uint8_t index, bool alphaVi
     return Error{ErrorKind::Incomplete, "the slot's data is incomplete"};
 
   std::unique_ptr<spng_ctx, CtxDeleter> ctx(spng_ctx_new(SPNG_CTX_ENCODER));
-  if (!ctx) return Error{ErrorKind::Io, "PNG encoder: out of memory"};
+  if (!ctx) return Error{ErrorKind::Codec, "PNG encoder: out of memory"};
   spng_ctx* c = ctx.get();
 
   spng_ihdr ihdr{};

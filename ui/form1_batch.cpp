@@ -31,7 +31,7 @@ void Form1::importAllSlots() {
   const pt::FolderImport result = pt::importSlotFolder(ptFile, toPath(folder), options);
   if (!result.refusals.empty()) {
     logLine("Import of all slots from " + folder + " failed");
-    for (const std::string& why : result.refusals) logNote(std::nullopt, why);
+    for (const pt::Error& why : result.refusals) logNote(std::nullopt, why);
     return;
   }
   logLine("Imported " + QString::number(result.loaded.size()) + " slots from " + folder);

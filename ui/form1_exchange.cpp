@@ -61,9 +61,7 @@ void Form1::saveTex(pt::SlotFileFormat ty) {
 
   // The same routines as ptool's export; every refusal but an unused slot
   // or a kept file says why after the specified line.
-  const auto bytes = pt::slotFileBytes(ptFile, *n, ty, &bmpHeader, false);
-  const pt::Status written =
-      bytes ? pt::exportSlotFile(ptFile, *n, toPath(name), *bytes, prompt) : pt::Status(bytes.error());
+  const pt::Status written = pt::exportSlotFile(ptFile, *n, toPath(name), ty, &bmpHeader, false, prompt);
   if (!written) {
     logLine("Slot " + QString::number(*n) + " not extracted");
     const pt::ErrorKind kind = written.error().kind;

@@ -6,7 +6,7 @@
 #include <thread>
 #include <vector>
 
-namespace pt::cli {
+namespace pt {
 
 template <class Fn>
 void parallelFor(std::size_t count, Fn fn) {
@@ -22,4 +22,4 @@ void parallelFor(std::size_t count, Fn fn) {
   work();
 }
 
-}  // namespace pt::cli
+}  // namespace pt
