@@ -151,6 +151,17 @@ Result<Reconciled> reconcilePicture(const Picture& p, const PtSlot& slot, std::u
 
   Reconciled out;
   if (!alpha.note.empty()) out.notes.push_back(alpha.note);
+  // The common case, an unchanged picture: every pixel keeps its index.
+  const bool unchanged = !places.empty() && options.palette != PaletteChoice::New && [&] {
+    for (std::size_t i = 0; i < count; ++i)
+      if (!matches(alpha.compare, file[i], sp[places[i]])) return false;
+    return true;
+  }();
+  if (unchanged) {
+    out.palette = slot.palette;
+    out.indices.assign(places.begin(), places.end());
+    return out;
+  }
   // Exact entries: the first of equal colours; any transparent entry stands
   // for a transparent pixel; by colour alone the first entry of the colour
   // brings its alpha.
