@@ -72,10 +72,13 @@ RunResult runPtool(const std::string& args) { return runCommand(shellQuote(VARNH
 
 RunResult runCommand(const std::string& commandLine) {
   ScratchDir dir;
-  const fs::path out = dir / "out", err = dir / "err";
+  const fs::path out = dir / "out";
+  const fs::path err = dir / "err";
   const int raw = std::system((commandLine + " >" + quotePath(out) + " 2>" + quotePath(err) + " </dev/null").c_str());
-  const auto text = [](const fs::path& p) { const Bytes b = readAll(p); return std::string(b.begin(), b.end()); };
-  return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, text(out), text(err)};
+  const Bytes outBytes = readAll(out);
+  const Bytes errBytes = readAll(err);
+  return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, std::string(outBytes.begin(), outBytes.end()),
+          std::string(errBytes.begin(), errBytes.end())};
 }
 
 }  // namespace pt::test
