@@ -1,18 +1,16 @@
 // What stands at the target of a write: special files and link loops are
 // refused and left alone, links are followed (or, for scratch files,
-// replaced); the new content stays private until complete; and a lock keeps
-// two read-change-writes apart.
+// replaced); the new content stays private until complete; what dead
+// processes left is swept; and the batch writer's refusals. (ptool's
+// concurrent imports check the container lock.)
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <thread>
-
 #include "common/batch_write.h"
 #include "common/file_io.h"
-#include "common/file_lock.h"
 #include "common/temp_files.h"
 #include "sample/sample_container.h"
 #include "tests/support/test_support.h"
@@ -173,37 +171,6 @@ TEST(BatchWrite, PlacesFilesAndStopsAtTheFirstRefusal) {
   EXPECT_EQ(writer.committed(), 3u);
   EXPECT_EQ(readAll(dir / "kept"), kEarlier);
   EXPECT_FALSE(fs::exists(dir / "d"));
-}
-
-// Two processes add one to a counter byte 50 times each, every time reading
-// and replacing the file under the lock: no increment may be lost.
-TEST(FileLock, SerialisesReadChangeWriteAcrossReplacements) {
-  test::ScratchDir dir;
-  const fs::path counter = dir / "counter";
-  EXPECT_FALSE(FileLock::exclusive(counter)->holdsFile());  // nothing to lock yet
-  test::writeAllBytes(counter, Bytes{0});
-  pid_t children[2];
-  for (pid_t& child : children) {
-    child = ::fork();
-    if (child == 0) {
-      for (int i = 0; i < 50; ++i) {
-        auto lock = FileLock::exclusive(counter);
-        if (!lock || !lock->holdsFile()) ::_exit(2);
-        auto head = readFileHead(counter, 1);
-        if (!head || head->size() != 1) ::_exit(3);
-        const Bytes next = {static_cast<std::uint8_t>((*head)[0] + 1)};
-        std::this_thread::yield();
-        if (!safeWriteFile(counter, next, Durability::Scratch)) ::_exit(4);
-      }
-      ::_exit(0);
-    }
-  }
-  for (pid_t child : children) {
-    int status = 0;
-    ASSERT_EQ(::waitpid(child, &status, 0), child);
-    EXPECT_EQ(status, 0);
-  }
-  EXPECT_EQ(readAll(counter), Bytes{100});
 }
 
 }  // namespace
