@@ -9,6 +9,9 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
+#include <optional>
+
 #include "common/batch_write.h"
 #include "common/file_io.h"
 #include "common/temp_files.h"
@@ -93,11 +96,11 @@ TEST(SafeWrite, PartsAreWrittenInOrderAcrossBatches) {
   EXPECT_EQ(readAll(dir / "out"), expected);
 }
 
-// The file being written is the owner's alone even with no umask, and gets
+// The file being written is the owner's alone whatever the umask, and gets
 // the usual mode (0666 less the umask) once it is complete.
 TEST(SafeWrite, NewContentIsPrivateUntilComplete) {
   test::ScratchDir dir(test::Medium::Memory);
-  const mode_t umaskBefore = ::umask(0);
+  const mode_t umaskBefore = ::umask(027);
   auto temp = TempFile::create(dir / "new", false);
   ASSERT_TRUE(temp.ok());
   std::vector<mode_t> modes;  // of the files open in the folder
@@ -112,7 +115,34 @@ TEST(SafeWrite, NewContentIsPrivateUntilComplete) {
   ASSERT_TRUE(temp->write(parts).ok());
   ASSERT_TRUE(temp->place(Placement::Replace).ok());
   ::umask(umaskBefore);
-  EXPECT_EQ(fs::status(dir / "new").permissions(), static_cast<fs::perms>(0666));
+  EXPECT_EQ(fs::status(dir / "new").permissions(), static_cast<fs::perms>(0640));
+}
+
+// Named temporary files (where the system has no unnamed ones) that are
+// being written when SIGTERM arrives are removed before the process ends,
+// also in a slot of the signal table that held a longer name before.
+TEST(SafeWrite, ASignalRemovesTheNamedTemporariesInFlight) {
+  // The death test runs this test again in a new process (which reads the
+  // environment afresh); it works in the parent's folder.
+  std::optional<test::ScratchDir> scratch;
+  if (!::getenv("VARNHOLT_TEST_FOLDER")) {
+    scratch.emplace();
+    ::setenv("VARNHOLT_TEST_FOLDER", scratch->path().c_str(), 1);
+  }
+  const fs::path dir = ::getenv("VARNHOLT_TEST_FOLDER");
+  GTEST_FLAG_SET(death_test_style, "threadsafe");
+  EXPECT_EXIT(
+      {
+        ::setenv("VARNHOLT_NAMED_TEMPORARIES", "1", 1);
+        (void)TempFile::create(dir / std::string(100, 'n'), false);  // made and dropped
+        auto a = TempFile::create(dir / "a", false);
+        auto b = TempFile::create(dir / "b", false);
+        if (a && b && std::distance(fs::directory_iterator(dir), {}) == 2) ::raise(SIGTERM);
+        ::_exit(1);
+      },
+      ::testing::KilledBySignal(SIGTERM), "");
+  ::unsetenv("VARNHOLT_TEST_FOLDER");
+  EXPECT_TRUE(fs::is_empty(dir));
 }
 
 // Temporary files and folders that dead processes left are removed by the
