@@ -72,6 +72,8 @@ class Form1 final : public QMainWindow {
   // A note or a reason, after the log line it belongs to: "Slot N: " when it
   // is about a slot, and one sentence.
   void logNote(std::optional<std::uint8_t> slot, const std::string& text);
+  // A refusal's reason, by one rule for every command: none for the user's
+  // own No (Declined) or an unused slot, which the line before already tells.
   void logNote(std::optional<std::uint8_t> slot, const pt::Error& error);
 
   // What imports do with a file's palette and alpha: the Import options menu.

@@ -52,6 +52,7 @@ void Form1::logNote(std::optional<std::uint8_t> slot, const std::string& text) {
 }
 
 void Form1::logNote(std::optional<std::uint8_t> slot, const pt::Error& error) {
+  if (error.kind == pt::ErrorKind::Declined || error.kind == pt::ErrorKind::NotUsed) return;
   logNote(slot, pt::describe(error));
 }
 
@@ -92,8 +93,9 @@ void Form1::openFile(const QString& name) {
   {
     // Read and stamped under the lock, so the stamp is of the bytes read.
     const auto lock = pt::FileLock::exclusive(toPath(name));
-    if (!pt::readPtFile(ptFile, toPath(name), prompt)) {
+    if (const pt::Status read = pt::readPtFile(ptFile, toPath(name), prompt); !read) {
       logLine("Open failed of " + name);
+      logNote(std::nullopt, read.error());
       return;
     }
     setDiskStamp(name, pt::stampFile(toPath(name)));
@@ -153,15 +155,12 @@ bool Form1::saveContainer() {
         case pt::ChangedChoice::SaveElsewhere:
           continue;
         case pt::ChangedChoice::Cancel:
-          return notCompleted({pt::ErrorKind::Declined, file + " was changed by another program and was kept"});
+          return notCompleted(pt::Error{pt::ErrorKind::Declined});
       }
     }
     // Before a container has been opened there is nothing complete to save,
     // and the writer refuses it without touching the file.
-    if (!pt::writePtFile(ptFile, toPath(name), prompt)) {
-      logLine("Save not completed of " + name);
-      return false;
-    }
+    if (const pt::Status saved = pt::writePtFile(ptFile, toPath(name), prompt); !saved) return notCompleted(saved.error());
     setDiskStamp(name, pt::stampWritten(toPath(name), pt::serializePtFile(ptFile)));
     logLine("Saved : " + name);
     containerPath_ = name;

@@ -64,8 +64,7 @@ void Form1::saveTex(pt::SlotFileFormat ty) {
   const pt::Status written = pt::exportSlotFile(ptFile, *n, toPath(name), ty, &bmpHeader, false, prompt);
   if (!written) {
     logLine("Slot " + QString::number(*n) + " not extracted");
-    const pt::ErrorKind kind = written.error().kind;
-    if (kind != pt::ErrorKind::NotUsed && kind != pt::ErrorKind::Declined) logNote(*n, written.error());
+    logNote(*n, written.error());
     return;
   }
   // A bitmap shows the slot's resolution in the option buttons.

@@ -75,7 +75,7 @@ TEST_F(PngTest, ExportAllWritesSlotFilesAndManifestAndImportAllBringsThemBack) {
   cd.answers = {q(folder)};
   form->exportAllSlots();
   EXPECT_EQ(prompt.questions.size(), 1u);
-  EXPECT_EQ(lastMessage(), "The existing files were kept.");
+  EXPECT_EQ(lastMessage(), "Export of all slots to " + q(folder) + " failed");
   // Into a container whose pictures all differ; a bad file first stops it all.
   const pt::PtFile original = pt::makeSamplePtFile();  // as s.pt
   openThroughDialog(writeSample("changed.pt", [](pt::PtFile& f) {

@@ -52,7 +52,9 @@ TEST(RealDialogs, OpenLetsAMissingNameReachTheReader) {
   ASSERT_EQ(prompt.errors.size(), 1u);
   EXPECT_TRUE(prompt.errors[0].title == "Varnholt" &&
               prompt.errors[0].text.find("No such file or directory") != std::string::npos) << prompt.errors[0].text;
-  EXPECT_EQ(logMessages(form.logText()).back(), "Open failed of " + path);
+  const auto messages = logMessages(form.logText());
+  EXPECT_EQ(messages.end()[-2], "Open failed of " + path);
+  EXPECT_EQ(messages.back(), "No such file or directory.");
 }
 
 // Export all into a folder typed in the chooser that does not exist yet;

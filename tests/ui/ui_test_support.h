@@ -161,6 +161,10 @@ class WindowTest : public ::testing::Test {
   SlotList* lv() const { return child<SlotList>("lv"); }
   PreviewPane* pane() const { return child<PreviewPane>("previewArea"); }
   QString lastMessage() const { return logMessages(form->logText()).back(); }
+  std::vector<QString> lastTwo() const {
+    const auto all = logMessages(form->logText());
+    return {all.end() - 2, all.end()};
+  }
   ScratchDir files{pt::test::Medium::Memory};    // containers and slot files
   ScratchDir program{pt::test::Medium::Memory};  // the program's folder, with bmp_header.bin
   ScriptedFileDialog cd;
