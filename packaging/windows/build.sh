@@ -79,8 +79,7 @@ ninja -C "$work/deps" -j"$jobs" install >/dev/null
 echo "== ptool.exe and the tests"
 cmake -S "$root" -B "$work/varnholt" -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DVARNHOLT_WINDOWS_PREFIX="$prefix" \
-  -DVARNHOLT_UI=OFF -DVARNHOLT_BENCH=OFF \
-  -DCLI11_DIR=/usr/share/cmake/CLI11 -Dnlohmann_json_DIR=/usr/share/cmake/nlohmann_json >/dev/null
+  -DVARNHOLT_UI=OFF -DVARNHOLT_BENCH=OFF >/dev/null
 ninja -C "$work/varnholt" -j"$jobs"
 
 echo "== zip"

@@ -19,14 +19,16 @@ set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
-# Static archives first: one ptool.exe that needs no DLL beside it.
-set(CMAKE_FIND_LIBRARY_SUFFIXES .a)
 
 # pkg-config must not hand out the host's Linux libraries.
 if(VARNHOLT_WINDOWS_PREFIX)
   set(ENV{PKG_CONFIG_LIBDIR} "${VARNHOLT_WINDOWS_PREFIX}/lib/pkgconfig")
   set(ENV{PKG_CONFIG_PATH} "")
 endif()
+
+# libspng is linked in, not imported from a DLL.
+set(CMAKE_C_FLAGS_INIT "-DSPNG_STATIC")
+set(CMAKE_CXX_FLAGS_INIT "-DSPNG_STATIC")
 
 # The C and C++ runtimes and winpthread linked in.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")

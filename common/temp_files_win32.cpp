@@ -1,0 +1,190 @@
+// The temporary-file engine on Windows. The file is created unshared (no
+// other program can open it) and marked delete-pending, so that the system
+// removes it when the process ends for any reason, until it is placed: then
+// the mark is taken off, the handle closed, and ReplaceFileW puts it over an
+// existing target (keeping the target's attributes and access rights) or
+// MoveFileExW(MOVEFILE_WRITE_THROUGH) gives a new one its name. A kill in the
+// moment between leaves a named temporary, which the sweep removes.
+#include <algorithm>
+#include <cerrno>
+#include <vector>
+
+#include "common/temp_files.h"
+#include "common/win32_support.h"
+
+namespace pt {
+
+namespace fs = std::filesystem;
+using win32::Handle;
+
+namespace detail {
+
+std::uint64_t processId() { return GetCurrentProcessId(); }
+
+bool processAlive(std::uint64_t pid) {
+  const Handle h(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, static_cast<DWORD>(pid)));
+  if (!h.valid()) return GetLastError() != ERROR_INVALID_PARAMETER;  // no such process
+  DWORD code = 0;
+  return !GetExitCodeProcess(h.get(), &code) || code == STILL_ACTIVE;
+}
+
+void flushFolder(const fs::path&) {}  // a rename with MOVEFILE_WRITE_THROUGH is on disk
+
+}  // namespace detail
+
+namespace {
+
+bool markDeletePending(HANDLE h, bool pending) {
+  FILE_DISPOSITION_INFO info{};
+  info.DeleteFile = pending;
+  return SetFileInformationByHandle(h, FileDispositionInfo, &info, sizeof info);
+}
+
+// Tries `step` a few times while another program holds a file: virus
+// scanners and indexers open new files for a moment.
+template <class Step>
+DWORD retryWhileHeld(Step step) {
+  DWORD e = ERROR_SUCCESS;
+  for (int attempt = 0; attempt < 20; ++attempt) {
+    if (step()) return ERROR_SUCCESS;
+    e = GetLastError();
+    if (!win32::heldElsewhere(e)) return e;
+    win32::pause(100);
+  }
+  return e;
+}
+
+}  // namespace
+
+struct TempFile::State {
+  fs::path target;
+  fs::path named;
+  Handle file;
+  bool placed = false;
+
+  ~State() { drop(); }
+  void drop() {
+    const bool pending = file.valid();
+    file.reset();  // a delete-pending file goes with its handle
+    if (!pending && !named.empty() && !placed) DeleteFileW(win32::systemPath(named).c_str());
+    named.clear();
+  }
+};
+
+TempFile::TempFile() = default;
+TempFile::TempFile(TempFile&&) noexcept = default;
+TempFile& TempFile::operator=(TempFile&&) noexcept = default;
+TempFile::~TempFile() = default;
+
+const fs::path& TempFile::target() const { return s_->target; }
+
+Result<TempFile> TempFile::create(const fs::path& target, bool replacing) {
+  TempFile t;
+  t.s_ = std::make_unique<State>();
+  State& s = *t.s_;
+  s.target = target.parent_path().empty() ? fs::path(".") / target : target;
+  if (replacing) {
+    // A read-only file is not replaced behind the user's back.
+    const DWORD attributes = GetFileAttributesW(win32::systemPath(s.target).c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) return win32::lastError();
+    if (attributes & FILE_ATTRIBUTE_READONLY) return errnoError(EACCES);
+  }
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    const fs::path path = s.target.parent_path() / detail::tempName(s.target.filename());
+    s.file.reset(CreateFileW(win32::systemPath(path).c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr,
+                             CREATE_NEW, FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED, nullptr));
+    if (s.file.valid()) {
+      s.named = path;
+      break;
+    }
+    if (GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS) return win32::lastError();
+  }
+  if (!s.file.valid()) return errnoError(EEXIST);
+  if (!markDeletePending(s.file.get(), true)) {
+    const Error e = win32::lastError();
+    s.file.reset();
+    DeleteFileW(win32::systemPath(s.named).c_str());
+    s.named.clear();
+    return e;
+  }
+  return t;
+}
+
+Status TempFile::write(std::span<const std::span<const std::uint8_t>> parts) {
+  std::uint64_t total = 0;
+  for (const auto& part : parts) {
+    std::size_t done = 0;
+    while (done < part.size()) {
+      const DWORD want = static_cast<DWORD>(std::min<std::size_t>(part.size() - done, 1u << 30));
+      DWORD n = 0;
+      if (!WriteFile(s_->file.get(), part.data() + done, want, &n, nullptr)) return win32::lastError();
+      if (n == 0) return errnoError(ENOSPC);
+      done += n;
+    }
+    total += part.size();
+  }
+  LARGE_INTEGER size{};
+  if (!GetFileSizeEx(s_->file.get(), &size)) return win32::lastError();
+  if (static_cast<std::uint64_t>(size.QuadPart) != total) return errnoError(EIO);
+  return Status::success();
+}
+
+Status TempFile::flush() {
+  if (!FlushFileBuffers(s_->file.get())) return win32::lastError();
+  return Status::success();
+}
+
+Status TempFile::place(Placement placement) {
+  State& s = *s_;
+  // Kept from here on: no longer hidden, no longer deleted with the handle.
+  FILE_BASIC_INFO basic{};
+  basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+  if (!SetFileInformationByHandle(s.file.get(), FileBasicInfo, &basic, sizeof basic) ||
+      !markDeletePending(s.file.get(), false)) {
+    const Error e = win32::lastError();
+    s.drop();
+    return e;
+  }
+  s.file.reset();
+  const std::wstring from = win32::systemPath(s.named);
+  const std::wstring to = win32::systemPath(s.target);
+  const DWORD attributes = GetFileAttributesW(to.c_str());
+  DWORD e = ERROR_SUCCESS;
+  if (attributes != INVALID_FILE_ATTRIBUTES && placement == Placement::NoReplace) {
+    e = ERROR_FILE_EXISTS;
+  } else if (attributes != INVALID_FILE_ATTRIBUTES) {
+    e = retryWhileHeld([&] {
+      return ReplaceFileW(to.c_str(), from.c_str(), nullptr,
+                          REPLACEFILE_IGNORE_MERGE_ERRORS | REPLACEFILE_IGNORE_ACL_ERRORS, nullptr, nullptr);
+    });
+    // The target went away meanwhile: nothing left to replace.
+    if (e == ERROR_FILE_NOT_FOUND && GetFileAttributesW(to.c_str()) == INVALID_FILE_ATTRIBUTES)
+      e = MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH) ? ERROR_SUCCESS : GetLastError();
+  } else {
+    const DWORD flags = MOVEFILE_WRITE_THROUGH | (placement == Placement::Replace ? MOVEFILE_REPLACE_EXISTING : 0);
+    e = retryWhileHeld([&] { return MoveFileExW(from.c_str(), to.c_str(), flags); });
+  }
+  if (e != ERROR_SUCCESS) {
+    s.drop();
+    if (e == ERROR_SHARING_VIOLATION || e == ERROR_UNABLE_TO_REMOVE_REPLACED || e == ERROR_LOCK_VIOLATION ||
+        e == ERROR_USER_MAPPED_FILE)
+      return win32::heldByAnotherProgram(s.target);
+    return win32::systemError(e);
+  }
+  s.placed = true;
+  s.named.clear();
+  return Status::success();
+}
+
+void TempFile::flushName() {}
+
+Status TempFile::flushAll(std::span<TempFile> files) {
+  for (auto& f : files)
+    if (Status flushed = f.flush(); !flushed)
+      return Error{flushed.error().kind, utf8(f.target()) + ": " + describe(flushed.error()), flushed.error().code};
+  return Status::success();
+}
+
+void TempFile::flushNames(std::span<TempFile>) {}
+
+}  // namespace pt
