@@ -4,6 +4,7 @@
 
 #include "common/byte_reader.h"
 #include "common/file_io.h"
+#include "common/paths.h"
 
 namespace pt {
 
@@ -22,7 +23,7 @@ Status checkBmpHeader(const BmpHeader& h) {
 }
 
 Result<BmpHeader> loadBmpHeader(const std::filesystem::path& path) {
-  const std::string name = path.string();
+  const std::string name = utf8(path);
   auto bytes = readFileHead(path, bmp::kTemplateSize);
   if (!bytes) {
     Error error = bytes.error();

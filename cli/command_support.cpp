@@ -5,6 +5,7 @@
 
 #include "cli/cli_prompt.h"
 #include "cli/core_calls.h"
+#include "common/paths.h"
 #include "container/pt_layout.h"
 #include "exchange/raw_tex.h"
 
@@ -27,15 +28,15 @@ std::optional<std::uint8_t> parseSlot(const std::string& text) {
 void printReason(const Error& error) { std::cerr << describe(error) << '\n'; }
 
 std::optional<OpenContainer> openContainer(const std::string& in, const std::string* out) {
-  std::vector<std::filesystem::path> paths{in};
-  if (out) paths.emplace_back(*out);
+  std::vector<std::filesystem::path> paths{pathFromUtf8(in)};
+  if (out) paths.emplace_back(pathFromUtf8(*out));
   auto locks = ContainerLocks::lock(paths);
   if (!locks) {
     std::cerr << "Open failed of " << in << '\n';
     printReason(locks.error());
     return std::nullopt;
   }
-  auto file = readContainer(in);
+  auto file = readContainer(pathFromUtf8(in));
   if (!file) {
     std::cerr << "Open failed of " << in << '\n';
     printReason(file.error());
@@ -46,7 +47,7 @@ std::optional<OpenContainer> openContainer(const std::string& in, const std::str
 
 int saveAndReport(const PtFile& file, const std::string& out, bool force) {
   CliPrompt prompt(force);
-  const Status saved = saveContainer(file, out, prompt);
+  const Status saved = saveContainer(file, pathFromUtf8(out), prompt);
   if (saved) {
     std::cout << "Saved : " << out << '\n';
     return kOk;

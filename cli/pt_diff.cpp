@@ -6,6 +6,7 @@
 #include <string>
 
 #include "cli/command_support.h"
+#include "common/paths.h"
 #include "cli/ptool_commands.h"
 #include "common/file_io.h"
 #include "container/pt_layout.h"
@@ -15,7 +16,7 @@ namespace pt::cli {
 namespace {
 
 Result<Bytes> readContainerBytes(const std::string& path) {
-  auto bytes = readFileHead(path, kFileSize);
+  auto bytes = readFileHead(pathFromUtf8(path), kFileSize);
   if (!bytes) return bytes.error();
   if (bytes->size() < sizeof kMagic || !std::equal(kMagic, kMagic + sizeof kMagic, bytes->begin()))
     return Error{ErrorKind::Invalid, "not a Paint Tool file: it does not start with \"CON \""};

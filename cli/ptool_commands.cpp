@@ -7,6 +7,7 @@
 #include "cli/cli_prompt.h"
 #include "cli/command_support.h"
 #include "cli/core_calls.h"
+#include "common/paths.h"
 #include "sample/sample_container.h"
 
 namespace pt::cli {
@@ -47,7 +48,7 @@ int cmdExport(const std::string& in, std::uint8_t slot, const std::string& out, 
   Result<BmpHeader> header = BmpHeader{};
   if (*format == SlotFileFormat::Bmp) header = headerBesideProgram();
   CliPrompt prompt(force);
-  const Status done = header ? exportSlot(opened->file, slot, out, *format, &*header, alpha, prompt)
+  const Status done = header ? exportSlot(opened->file, slot, pathFromUtf8(out), *format, &*header, alpha, prompt)
                              : Status(header.error());
   if (done) {
     std::cout << "Slot " << n << " extracted as " << out << '\n';
@@ -65,7 +66,7 @@ int cmdImport(const std::string& in, std::uint8_t slot, const std::string& sourc
   auto opened = openContainer(in, &out);
   if (!opened) return kFailed;
   const std::string n = std::to_string(slot);
-  const auto notes = importSlotFile(opened->file, slot, source, *format, options);
+  const auto notes = importSlotFile(opened->file, slot, pathFromUtf8(source), *format, options);
   if (!notes) {
     std::cerr << "Slot " << n << " not loaded with new file\n" << source << ": ";
     printReason(notes.error());

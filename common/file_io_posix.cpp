@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "common/file_io.h"
+#include "common/paths.h"
 #include "common/temp_files.h"
 
 namespace pt {
@@ -122,13 +123,13 @@ Result<Target> locate(const fs::path& requested, Durability durability) {
     if (present && ::stat(requested.c_str(), &st) != 0) {
       if (errno == ELOOP)
         return Error{ErrorKind::NotAFile,
-                     requested.string() + ": " + std::generic_category().message(ELOOP), ELOOP};
+                     utf8(requested) + ": " + std::generic_category().message(ELOOP), ELOOP};
       if (errno != ENOENT) return errnoError(errno);  // a dangling link makes its file
     } else if (present) {
       if (S_ISDIR(st.st_mode)) return errnoError(EISDIR);
       if (!S_ISREG(st.st_mode))
         return Error{ErrorKind::NotAFile,
-                     requested.string() + " is not a regular file; only regular files are replaced", 0};
+                     utf8(requested) + " is not a regular file; only regular files are replaced", 0};
       t.replacing = true;
     }
     t.path = resolveLinks(requested);

@@ -69,7 +69,9 @@ Result<fs::path> makeStagingFolder(const fs::path& target) {
   sweepStaleTemporaries(parent);
   for (int attempt = 0; attempt < 100; ++attempt) {
     const fs::path staged = parent / detail::tempName(target.filename());
+    detail::enterLive(staged);
     if (::mkdir(staged.c_str(), 0700) == 0) return staged;
+    detail::leaveLive(staged);
     if (errno != EEXIST) return errnoError(errno);
   }
   return errnoError(EEXIST);
@@ -85,6 +87,7 @@ Status replaceFolder(const fs::path& staged, const fs::path& target) {
   detail::flushFolder(staged);
   const unsigned flags = exists ? RENAME_EXCHANGE : RENAME_NOREPLACE;
   if (::renameat2(AT_FDCWD, staged.c_str(), AT_FDCWD, target.c_str(), flags) != 0) return errnoError(errno);
+  if (!exists) detail::leaveLive(staged);
   detail::flushFolder(target.parent_path());
   // The earlier folder now has the staging name.
   if (exists) return removeFolderTree(staged);
@@ -94,6 +97,7 @@ Status replaceFolder(const fs::path& staged, const fs::path& target) {
 Status removeFolderTree(const fs::path& folder) {
   std::error_code ec;
   fs::remove_all(folder, ec);
+  detail::leaveLive(folder);
   if (ec) return Error{ErrorKind::Io, utf8(folder) + ": " + ec.message(), ec.value()};
   return Status::success();
 }

@@ -60,7 +60,9 @@ Result<fs::path> makeStagingFolder(const fs::path& target) {
   sweepStaleTemporaries(parent);
   for (int attempt = 0; attempt < 100; ++attempt) {
     const fs::path staged = parent / detail::tempName(target.filename());
+    detail::enterLive(staged);
     if (CreateDirectoryW(win32::systemPath(staged).c_str(), nullptr)) return staged;
+    detail::leaveLive(staged);
     if (GetLastError() != ERROR_ALREADY_EXISTS) return win32::lastError();
   }
   return errnoError(EEXIST);
@@ -72,10 +74,12 @@ Status replaceFolder(const fs::path& staged, const fs::path& target) {
   const DWORD attributes = GetFileAttributesW(to.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) {
     if (!MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH)) return win32::lastError();
+    detail::leaveLive(staged);
     return Status::success();
   }
   if (!(attributes & FILE_ATTRIBUTE_DIRECTORY)) return errnoError(ENOTDIR);
   const fs::path aside = target.parent_path() / detail::tempName(target.filename(), ".old");
+  detail::enterLive(aside);
   const std::wstring asideName = win32::systemPath(aside);
   DWORD e = ERROR_SUCCESS;
   for (int attempt = 0; attempt < 20; ++attempt) {
@@ -94,14 +98,17 @@ Status replaceFolder(const fs::path& staged, const fs::path& target) {
   if (!MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH)) {
     const Error failed = win32::lastError();
     MoveFileExW(asideName.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH);
+    detail::leaveLive(aside);
     return failed;
   }
+  detail::leaveLive(staged);
   return removeFolderTree(aside);
 }
 
 Status removeFolderTree(const fs::path& folder) {
   std::error_code ec;
   fs::remove_all(folder, ec);
+  detail::leaveLive(folder);
   if (ec) return Error{ErrorKind::Io, utf8(folder) + ": " + ec.message(), ec.value()};
   return Status::success();
 }

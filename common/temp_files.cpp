@@ -5,6 +5,8 @@
 #include <atomic>
 #include <cstdlib>
 #include <string_view>
+#include <mutex>
+#include <set>
 #include <system_error>
 #include <vector>
 
@@ -52,6 +54,26 @@ std::uint64_t tempOwner(const fs::path& path) {
   return pid;
 }
 
+namespace {
+std::mutex liveMutex;
+std::set<fs::path> liveNames;  // file names only: the counter makes them unique
+}  // namespace
+
+void enterLive(const fs::path& name) {
+  std::lock_guard lock(liveMutex);
+  liveNames.insert(name.filename());
+}
+
+void leaveLive(const fs::path& name) {
+  std::lock_guard lock(liveMutex);
+  liveNames.erase(name.filename());
+}
+
+bool isLive(const fs::path& name) {
+  std::lock_guard lock(liveMutex);
+  return liveNames.count(name.filename()) != 0;
+}
+
 bool namedTemporariesOnly() {
   static const bool named = std::getenv("VARNHOLT_NAMED_TEMPORARIES") != nullptr;
   return named;
@@ -85,7 +107,9 @@ void sweepStaleTemporaries(const fs::path& folder) {
   for (; it != fs::directory_iterator(); it.increment(ec)) {
     if (ec) break;
     const std::uint64_t pid = detail::tempOwner(it->path());
-    if (pid != 0 && !detail::processAlive(pid)) stale.push_back(it->path());
+    if (pid == 0) continue;
+    const bool ours = pid == detail::processId();
+    if (ours ? !detail::isLive(it->path()) : !detail::processAlive(pid)) stale.push_back(it->path());
   }
   for (const auto& path : stale) {
     const std::string name = utf8(path.filename());

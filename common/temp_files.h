@@ -16,8 +16,8 @@
 //
 // Once written, the file gets the permission bits (and, where the user may,
 // the owner) of the file it replaces, or 0666 less the umask for a new one;
-// on Windows the replacement keeps the earlier file's attributes and access
-// rights. Dropping a TempFile that was not placed removes it.
+// on Windows the replacement keeps the earlier file's attributes. Dropping a
+// TempFile that was not placed removes it.
 #include <cstdint>
 #include <filesystem>
 #include <memory>
@@ -92,6 +92,13 @@ std::filesystem::path tempName(const std::filesystem::path& targetName, const ch
 std::uint64_t tempOwner(const std::filesystem::path& name);
 // True when VARNHOLT_NAMED_TEMPORARIES asks for named temporary files.
 bool namedTemporariesOnly();
+// The temporary names this process uses right now: the sweep leaves them
+// alone even though their process id (ours) is alive, and removes the other
+// names with our id, left by an earlier process of the same id (Wine and
+// Windows hand ids out again soon).
+void enterLive(const std::filesystem::path& name);
+void leaveLive(const std::filesystem::path& name);
+bool isLive(const std::filesystem::path& name);
 // Whether the process with this id still runs (true when unsure).
 bool processAlive(std::uint64_t pid);
 // The id of this process.

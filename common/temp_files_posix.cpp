@@ -16,6 +16,7 @@
 #include <utility>
 #include <vector>
 
+#include "common/paths.h"
 #include "common/temp_files.h"
 
 namespace pt {
@@ -154,6 +155,7 @@ struct TempFile::State {
     if (fd >= 0) ::close(fd);
     fd = -1;
     if (!named.empty() && !placed) ::unlink(named.c_str());
+    if (!named.empty()) detail::leaveLive(named);
     named.clear();
     leaveName(slot);
   }
@@ -162,6 +164,7 @@ struct TempFile::State {
   int name(bool fresh) {
     for (int attempt = 0; attempt < 100; ++attempt) {
       const fs::path path = target.parent_path() / detail::tempName(target.filename());
+      detail::enterLive(path);
       slot = enterName(path);
       const int rc = fresh ? ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600)
                            : linkUnnamed(fd, path);
@@ -170,6 +173,7 @@ struct TempFile::State {
         return rc;
       }
       const int e = errno;
+      detail::leaveLive(path);
       leaveName(slot);
       errno = e;
       if (e != EEXIST) return -1;
@@ -283,6 +287,7 @@ Status TempFile::place(Placement placement) {
                      : ::renameat2(AT_FDCWD, s.named.c_str(), AT_FDCWD, s.target.c_str(), RENAME_NOREPLACE);
   if (rc != 0) return fail(errno);
   s.placed = true;
+  detail::leaveLive(s.named);
   s.named.clear();
   leaveName(s.slot);
   return Status::success();
@@ -301,7 +306,7 @@ Status TempFile::flushAll(std::span<TempFile> files) {
     for (auto& f : files)
       if (f.s_->device == device)
         if (Status flushed = f.flush(); !flushed)
-          return Error{flushed.error().kind, f.target().string() + ": " + describe(flushed.error()),
+          return Error{flushed.error().kind, utf8(f.target()) + ": " + describe(flushed.error()),
                        flushed.error().code};
   }
   return Status::success();

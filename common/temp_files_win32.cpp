@@ -1,12 +1,17 @@
 // The temporary-file engine on Windows. The file is created unshared (no
 // other program can open it) and marked delete-pending, so that the system
 // removes it when the process ends for any reason, until it is placed: then
-// the mark is taken off, the handle closed, and ReplaceFileW puts it over an
-// existing target (keeping the target's attributes and access rights) or
-// MoveFileExW(MOVEFILE_WRITE_THROUGH) gives a new one its name. A kill in the
-// moment between leaves a named temporary, which the sweep removes.
+// the mark is taken off and the still open file is renamed over the target
+// in one step (FileRenameInfoEx with POSIX semantics, else FileRenameInfo),
+// keeping the target's attributes. ReplaceFileW is not one step (under Wine
+// a kill inside it left no file at all), so it is only the last resort of a
+// system that cannot rename over a file another program holds open. The
+// new file's access rights are those a new file in the folder gets. A kill
+// between taking off the mark and the rename leaves a named temporary,
+// which the sweep removes.
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <vector>
 
 #include "common/temp_files.h"
@@ -40,6 +45,32 @@ bool markDeletePending(HANDLE h, bool pending) {
   return SetFileInformationByHandle(h, FileDispositionInfo, &info, sizeof info);
 }
 
+// Renames the open file `h` to `to` in one step, while it is still held
+// unshared, so that no moment exists where another process could take it.
+// With POSIX semantics (Windows 10 1607 and later) even over a target that
+// others hold open sharing deletion; the classic rename elsewhere and under
+// Wine, which renames over open files anyway.
+bool renameOpenFile(HANDLE h, const std::wstring& to, bool replace) {
+  constexpr auto kRenameInfoEx = static_cast<FILE_INFO_BY_HANDLE_CLASS>(22);  // FileRenameInfoEx
+  constexpr DWORD kReplaceIfExists = 1, kPosixSemantics = 2;
+  const std::size_t bytes = sizeof(FILE_RENAME_INFO) + to.size() * sizeof(wchar_t);
+  std::vector<std::uint8_t> buffer(bytes, 0);
+  auto* info = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+  info->FileNameLength = static_cast<DWORD>(to.size() * sizeof(wchar_t));
+  std::copy(to.begin(), to.end(), info->FileName);
+  // The flags share their place with the classic ReplaceIfExists byte.
+  const DWORD flags = kPosixSemantics | (replace ? kReplaceIfExists : 0);
+  std::memcpy(buffer.data(), &flags, sizeof flags);
+  if (SetFileInformationByHandle(h, kRenameInfoEx, info, static_cast<DWORD>(bytes))) return true;
+  const DWORD e = GetLastError();
+  if (e != ERROR_INVALID_PARAMETER && e != ERROR_NOT_SUPPORTED && e != ERROR_INVALID_FUNCTION &&
+      e != ERROR_CALL_NOT_IMPLEMENTED)
+    return false;
+  std::fill(buffer.begin(), buffer.begin() + sizeof flags, 0);
+  info->ReplaceIfExists = replace;
+  return SetFileInformationByHandle(h, FileRenameInfo, info, static_cast<DWORD>(bytes));
+}
+
 // Tries `step` a few times while another program holds a file: virus
 // scanners and indexers open new files for a moment.
 template <class Step>
@@ -67,6 +98,7 @@ struct TempFile::State {
     const bool pending = file.valid();
     file.reset();  // a delete-pending file goes with its handle
     if (!pending && !named.empty() && !placed) DeleteFileW(win32::systemPath(named).c_str());
+    if (!named.empty()) detail::leaveLive(named);
     named.clear();
   }
 };
@@ -91,12 +123,14 @@ Result<TempFile> TempFile::create(const fs::path& target, bool replacing) {
   }
   for (int attempt = 0; attempt < 100; ++attempt) {
     const fs::path path = s.target.parent_path() / detail::tempName(s.target.filename());
+    detail::enterLive(path);
     s.file.reset(CreateFileW(win32::systemPath(path).c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr,
                              CREATE_NEW, FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED, nullptr));
     if (s.file.valid()) {
       s.named = path;
       break;
     }
+    detail::leaveLive(path);
     if (GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS) return win32::lastError();
   }
   if (!s.file.valid()) return errnoError(EEXIST);
@@ -104,6 +138,7 @@ Result<TempFile> TempFile::create(const fs::path& target, bool replacing) {
     const Error e = win32::lastError();
     s.file.reset();
     DeleteFileW(win32::systemPath(s.named).c_str());
+    detail::leaveLive(s.named);
     s.named.clear();
     return e;
   }
@@ -136,43 +171,46 @@ Status TempFile::flush() {
 
 Status TempFile::place(Placement placement) {
   State& s = *s_;
-  // Kept from here on: no longer hidden, no longer deleted with the handle.
+  const std::wstring to = win32::systemPath(s.target);
+  const DWORD earlier = GetFileAttributesW(to.c_str());
+  if (earlier != INVALID_FILE_ATTRIBUTES && placement == Placement::NoReplace) {
+    s.drop();
+    return errnoError(EEXIST);
+  }
+  // No longer hidden: the replaced file's attributes, or plain ones.
   FILE_BASIC_INFO basic{};
-  basic.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+  constexpr DWORD kept = FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                         FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+  basic.FileAttributes = earlier != INVALID_FILE_ATTRIBUTES && (earlier & kept) ? earlier & kept : FILE_ATTRIBUTE_NORMAL;
   if (!SetFileInformationByHandle(s.file.get(), FileBasicInfo, &basic, sizeof basic) ||
       !markDeletePending(s.file.get(), false)) {
     const Error e = win32::lastError();
     s.drop();
     return e;
   }
-  s.file.reset();
-  const std::wstring from = win32::systemPath(s.named);
-  const std::wstring to = win32::systemPath(s.target);
-  const DWORD attributes = GetFileAttributesW(to.c_str());
-  DWORD e = ERROR_SUCCESS;
-  if (attributes != INVALID_FILE_ATTRIBUTES && placement == Placement::NoReplace) {
-    e = ERROR_FILE_EXISTS;
-  } else if (attributes != INVALID_FILE_ATTRIBUTES) {
-    e = retryWhileHeld([&] {
-      return ReplaceFileW(to.c_str(), from.c_str(), nullptr,
-                          REPLACEFILE_IGNORE_MERGE_ERRORS | REPLACEFILE_IGNORE_ACL_ERRORS, nullptr, nullptr);
-    });
-    // The target went away meanwhile: nothing left to replace.
-    if (e == ERROR_FILE_NOT_FOUND && GetFileAttributesW(to.c_str()) == INVALID_FILE_ATTRIBUTES)
-      e = MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH) ? ERROR_SUCCESS : GetLastError();
-  } else {
-    const DWORD flags = MOVEFILE_WRITE_THROUGH | (placement == Placement::Replace ? MOVEFILE_REPLACE_EXISTING : 0);
-    e = retryWhileHeld([&] { return MoveFileExW(from.c_str(), to.c_str(), flags); });
+  const bool replace = placement == Placement::Replace;
+  DWORD e = retryWhileHeld([&] { return renameOpenFile(s.file.get(), to, replace); });
+  if (e != ERROR_SUCCESS && replace && earlier != INVALID_FILE_ATTRIBUTES && win32::heldElsewhere(e)) {
+    // Systems before Windows 10 cannot rename over a file that another
+    // program holds open, even sharing deletion; ReplaceFileW can.
+    s.file.reset();
+    const std::wstring from = win32::systemPath(s.named);
+    e = ReplaceFileW(to.c_str(), from.c_str(), nullptr,
+                     REPLACEFILE_IGNORE_MERGE_ERRORS | REPLACEFILE_IGNORE_ACL_ERRORS, nullptr, nullptr)
+            ? ERROR_SUCCESS
+            : GetLastError();
   }
   if (e != ERROR_SUCCESS) {
     s.drop();
     if (e == ERROR_SHARING_VIOLATION || e == ERROR_UNABLE_TO_REMOVE_REPLACED || e == ERROR_LOCK_VIOLATION ||
-        e == ERROR_USER_MAPPED_FILE)
+        e == ERROR_USER_MAPPED_FILE || e == ERROR_ACCESS_DENIED)
       return win32::heldByAnotherProgram(s.target);
     return win32::systemError(e);
   }
   s.placed = true;
+  detail::leaveLive(s.named);
   s.named.clear();
+  s.file.reset();
   return Status::success();
 }
 

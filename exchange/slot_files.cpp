@@ -6,6 +6,7 @@
 
 #include "bitmap/bitmap_import.h"
 #include "bitmap/slot_bitmap_writer.h"
+#include "common/paths.h"
 #include "common/file_io.h"
 #include "exchange/check_file.h"
 #include "png/png_import.h"
@@ -40,7 +41,7 @@ std::optional<SlotFileFormat> slotFileFormatNamed(std::string_view name) {
 }
 
 std::optional<SlotFileFormat> slotFileFormatOf(const fs::path& path) {
-  std::string ext = path.extension().string();
+  std::string ext = utf8(path.extension());
   std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return std::tolower(c); });
   if (ext.empty()) return std::nullopt;
   return slotFileFormatNamed(std::string_view(ext).substr(1));

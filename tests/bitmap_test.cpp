@@ -91,6 +91,7 @@ TEST(SlotBitmapWriter, HeaderFieldsPaletteAndPixelData) {
 }
 
 TEST(SlotBitmapWriter, PillowAndImageMagickReadTheSizeAndIndices) {
+  SKIP_WITHOUT_LINUX_TOOLS();
   ScratchDir dir;
   const PtFile f = makeSamplePtFile();
   for (std::uint8_t slot : {1, 2, 10}) {
@@ -197,6 +198,7 @@ TEST(BitmapImport, CutFilesAreRefusedAndA128x128BitmapLoads) {
 // 32-bit, bottom-up and top-down. The source palette has 256 distinct
 // colours, so every pixel must show the source's colour at its place.
 TEST(BitmapImport, OtherWritersFilesLandUprightWithTheirColours) {
+  SKIP_WITHOUT_LINUX_TOOLS();
   ScratchDir dir;
   Bytes rgb;
   for (int n = 0; n < 256; ++n) rgb.insert(rgb.end(), {std::uint8_t(n), std::uint8_t(255 - n), std::uint8_t(n * 37)});

@@ -71,6 +71,7 @@ double rms(const Bytes& a, const Bytes& b) {
 }
 
 TEST(PngExport, PillowAndIdentifyReadPaletteAlphaAndPixels) {
+  SKIP_WITHOUT_LINUX_TOOLS();
   ScratchDir dir;
   struct Case { std::uint8_t slot; bool alphaView; int side; };
   for (const Case c : {Case{0, false, 256}, Case{2, false, 128}, Case{10, false, 256}, Case{1, true, 256}}) {
@@ -100,6 +101,7 @@ TEST(PngExport, PillowAndIdentifyReadPaletteAlphaAndPixels) {
 }
 
 TEST(PngImport, FilesOfOtherWritersLookAsPillowSeesThem) {
+  SKIP_WITHOUT_LINUX_TOOLS();
   ScratchDir dir;
   const std::string d = quotePath(dir.path());
   python(
@@ -137,6 +139,7 @@ TEST(PngImport, FilesOfOtherWritersLookAsPillowSeesThem) {
 }
 
 TEST(PngImport, BadFilesAreRefusedAndLeaveTheSlotAlone) {
+  SKIP_WITHOUT_LINUX_TOOLS();
   ScratchDir dir;
   ScriptedPrompt prompt;
   ASSERT_TRUE(exportSlotPng(sample(), 0, dir / "good.png", prompt).ok());
@@ -184,6 +187,7 @@ TEST(PngImport, BadFilesAreRefusedAndLeaveTheSlotAlone) {
 }
 
 TEST(PngImport, QuantizingIsNoWorseThanPillowsAndKeepLeavesThePalette) {
+  SKIP_WITHOUT_LINUX_TOOLS();
   ScratchDir dir;
   const std::string theirs = python(
       "import sys,math;from PIL import Image\n"

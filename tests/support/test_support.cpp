@@ -1,7 +1,11 @@
 #include "tests/support/test_support.h"
 
+#ifdef _WIN32
+#include <process.h>
+#else
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include <cstdlib>
 #include <fstream>
@@ -9,14 +13,37 @@
 #include <random>
 #include <stdexcept>
 
+#include "common/paths.h"
+#include "common/program.h"
+
 namespace pt::test {
 
+// What differs between the systems the tests run on: the shell's quoting,
+// the null device, and how a command's exit status comes back.
+#ifdef _WIN32
+constexpr const char* kNullDevice = "NUL";
+int processNumber() { return _getpid(); }
+bool memoryFolderUsable() { return false; }
+int runShell(const std::string& commandLine) {
+  // cmd.exe drops the outer quotes of the whole line; UTF-8 becomes UTF-16.
+  const fs::path wide = pathFromUtf8("\"" + commandLine + "\"");
+  return _wsystem(wide.c_str());
+}
+int exitStatus(int raw) { return raw; }
+#else
+constexpr const char* kNullDevice = "/dev/null";
+int processNumber() { return ::getpid(); }
+bool memoryFolderUsable() { return ::access("/dev/shm", W_OK | X_OK) == 0; }
+int runShell(const std::string& commandLine) { return std::system(commandLine.c_str()); }
+int exitStatus(int raw) { return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1; }
+#endif
+
 ScratchDir::ScratchDir(Medium medium) {
-  const bool shm = medium == Medium::Memory && ::access("/dev/shm", W_OK | X_OK) == 0;
+  const bool shm = medium == Medium::Memory && memoryFolderUsable();
   const fs::path base = shm ? fs::path("/dev/shm") : fs::temp_directory_path();
   std::random_device rd;
   for (int i = 0; i < 100 && path_.empty(); ++i) {
-    const fs::path p = base / ("varnholt-test-" + std::to_string(::getpid()) + "-" + std::to_string(rd()));
+    const fs::path p = base / ("varnholt-test-" + std::to_string(processNumber()) + "-" + std::to_string(rd()));
     if (fs::create_directory(p)) path_ = p;
   }
   if (path_.empty()) throw std::runtime_error("cannot create a scratch folder");
@@ -30,26 +57,26 @@ ScratchDir::~ScratchDir() {
 
 std::vector<std::string> ScratchDir::entries() const {
   std::vector<std::string> names;
-  for (const auto& e : fs::directory_iterator(path_)) names.push_back(e.path().filename().string());
+  for (const auto& e : fs::directory_iterator(path_)) names.push_back(utf8(e.path().filename()));
   return names;
 }
 
 BmpHeader shippedBmpHeader() {
-  auto loaded = loadBmpHeader(VARNHOLT_BMP_HEADER);
+  auto loaded = loadBmpHeader(programFolder() / "bmp_header.bin");
   if (!loaded) throw std::runtime_error(describe(loaded.error()));
   return *loaded;
 }
 
 Bytes readAll(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
-  if (!in) throw std::runtime_error("cannot read " + path.string());
+  if (!in) throw std::runtime_error("cannot read " + utf8(path));
   return Bytes(std::istreambuf_iterator<char>(in), {});
 }
 
 void writeAllBytes(const fs::path& path, const Bytes& bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-  if (!out) throw std::runtime_error("cannot write " + path.string());
+  if (!out) throw std::runtime_error("cannot write " + utf8(path));
 }
 
 bool ScriptedPrompt::askYesNo(const std::string& title, const std::string& text) {
@@ -61,24 +88,35 @@ bool ScriptedPrompt::askYesNo(const std::string& title, const std::string& text)
 }
 
 std::string shellQuote(const std::string& s) {
+#ifdef _WIN32
+  return "\"" + s + "\"";  // no name holds a double quote there
+#else
   std::string out = "'";
   for (char c : s) out += c == '\'' ? std::string("'\\''") : std::string(1, c);
   return out + "'";
+#endif
 }
 
-std::string quotePath(const fs::path& p) { return shellQuote(p.string()); }
+std::string quotePath(const fs::path& p) { return shellQuote(utf8(p)); }
 
-RunResult runPtool(const std::string& args) { return runCommand(shellQuote(VARNHOLT_PTOOL) + " " + args); }
+fs::path ptoolPath() {
+#ifdef _WIN32
+  return programFolder() / "ptool.exe";  // beside the tests
+#else
+  return VARNHOLT_PTOOL;
+#endif
+}
+
+RunResult runPtool(const std::string& args) { return runCommand(quotePath(ptoolPath()) + " " + args); }
 
 RunResult runCommand(const std::string& commandLine) {
   ScratchDir dir;
   const fs::path out = dir / "out";
   const fs::path err = dir / "err";
-  const int raw = std::system((commandLine + " >" + quotePath(out) + " 2>" + quotePath(err) + " </dev/null").c_str());
+  const int raw = runShell(commandLine + " >" + quotePath(out) + " 2>" + quotePath(err) + " <" + kNullDevice);
   const Bytes outBytes = readAll(out);
   const Bytes errBytes = readAll(err);
-  return {WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, std::string(outBytes.begin(), outBytes.end()),
-          std::string(errBytes.begin(), errBytes.end())};
+  return {exitStatus(raw), std::string(outBytes.begin(), outBytes.end()), std::string(errBytes.begin(), errBytes.end())};
 }
 
 }  // namespace pt::test

@@ -49,5 +49,15 @@ RunResult runCommand(const std::string& commandLine);  // through the shell, std
 std::string shellQuote(const std::string& s);
 std::string quotePath(const fs::path& p);
 RunResult runPtool(const std::string& args);  // args already quoted
+fs::path ptoolPath();  // the ptool the tests run
+
+// Pillow, ImageMagick, prlimit and a POSIX shell, which the tests use as
+// second readers and tools, exist where the tests run on Linux, not under
+// Windows.
+#ifdef _WIN32
+#define SKIP_WITHOUT_LINUX_TOOLS() GTEST_SKIP() << "needs Pillow, ImageMagick and a POSIX shell: not on Windows"
+#else
+#define SKIP_WITHOUT_LINUX_TOOLS() static_cast<void>(0)
+#endif
 
 }  // namespace pt::test
