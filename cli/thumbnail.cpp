@@ -9,6 +9,7 @@
 #include "cli/core_calls.h"
 #include "cli/ptool_commands.h"
 #include "cli/rgb_png.h"
+#include "common/paths.h"
 
 namespace pt::cli {
 
@@ -59,7 +60,7 @@ int cmdThumbnail(const std::string& in, const std::string& out, int size, bool f
 
   auto png = encodeRgbPng(rgb, width, height);
   CliPrompt prompt(force);
-  Status written = png ? writeAskedFile(out, *png, prompt) : Status(png.error());
+  Status written = png ? writeAskedFile(pathFromUtf8(out), *png, prompt) : Status(png.error());
   if (!written) {
     std::cerr << "Thumbnail not written of " << in << '\n';
     printReason(written.error());

@@ -110,8 +110,8 @@ Result<StagingFolder> StagingFolder::beside(const fs::path& target) {
   if (!staged) return withPath(target, staged.error());
   auto* e = new detail::StagingEntry;
   e->staged = *staged;
-  e->stagedPath = staged->string();
-  e->dyingPath = (staged->parent_path() / detail::tempName(target.filename())).string();
+  e->stagedPath = staged->native();
+  e->dyingPath = (staged->parent_path() / detail::tempName(target.filename())).native();
   e->next = stagingList.load();
   while (!stagingList.compare_exchange_weak(e->next, e)) {
   }

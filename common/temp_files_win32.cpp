@@ -93,11 +93,13 @@ struct TempFile::State {
   Handle file;
   bool placed = false;
 
+  bool deletePending = false;  // the system removes the file with its handle
+
   ~State() { drop(); }
   void drop() {
-    const bool pending = file.valid();
-    file.reset();  // a delete-pending file goes with its handle
-    if (!pending && !named.empty() && !placed) DeleteFileW(win32::systemPath(named).c_str());
+    const bool goesWithHandle = file.valid() && deletePending;
+    file.reset();
+    if (!goesWithHandle && !named.empty() && !placed) DeleteFileW(win32::systemPath(named).c_str());
     if (!named.empty()) detail::leaveLive(named);
     named.clear();
   }
@@ -134,7 +136,8 @@ Result<TempFile> TempFile::create(const fs::path& target, bool replacing) {
     if (GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS) return win32::lastError();
   }
   if (!s.file.valid()) return errnoError(EEXIST);
-  if (!markDeletePending(s.file.get(), true)) {
+  s.deletePending = markDeletePending(s.file.get(), true);
+  if (!s.deletePending) {
     const Error e = win32::lastError();
     s.file.reset();
     DeleteFileW(win32::systemPath(s.named).c_str());
@@ -188,6 +191,7 @@ Status TempFile::place(Placement placement) {
     s.drop();
     return e;
   }
+  s.deletePending = false;
   const bool replace = placement == Placement::Replace;
   DWORD e = retryWhileHeld([&] { return renameOpenFile(s.file.get(), to, replace); });
   if (e != ERROR_SUCCESS && replace && earlier != INVALID_FILE_ATTRIBUTES && win32::heldElsewhere(e)) {

@@ -4,8 +4,9 @@
 # Run as root: it installs the cross compiler, Wine and the rest with apt-get,
 # adds deb-src entries made from this machine's own Debian sources, fetches the
 # source packages of libspng and libimagequant and builds them for Windows.
-# Leaves OUT_DIR/ptool.exe, OUT_DIR/bmp_header.bin and OUT_DIR/varnholt-*-win64.zip;
-# the build itself stays in build-windows/ (VARNHOLT_WINDOWS_BUILD to move it).
+# Leaves OUT_DIR/ptool.exe, OUT_DIR/bmp_header.bin and OUT_DIR/varnholt-*.zip;
+# the build itself stays in build-windows/ (VARNHOLT_WINDOWS_BUILD to move it),
+# its tests run under Wine with packaging/windows/test.sh build-windows/varnholt.
 set -euo pipefail
 [ $# -eq 1 ] || { echo "usage: $0 OUT_DIR" >&2; exit 2; }
 root=$(cd "$(dirname "$0")/../.." && pwd)
@@ -77,6 +78,9 @@ cmake -S "$root/packaging/windows/deps" -B "$work/deps" -G Ninja -DCMAKE_BUILD_T
 ninja -C "$work/deps" -j"$jobs" install >/dev/null
 
 echo "== ptool.exe and the tests"
+# The tests are listed by running them under Wine while they are built.
+export WINEDEBUG=-all
+(wineserver -p && wineboot) >/dev/null 2>&1 </dev/null
 cmake -S "$root" -B "$work/varnholt" -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DVARNHOLT_WINDOWS_PREFIX="$prefix" \
   -DVARNHOLT_UI=OFF -DVARNHOLT_BENCH=OFF >/dev/null

@@ -154,11 +154,13 @@ TEST(SafeWrite, SweepRemovesWhatDeadProcessesLeft) {
   if (child == 0) ::_exit(0);
   ::waitpid(child, nullptr, 0);
   const std::string dead = std::to_string(child);
-  const std::string live = std::to_string(::getpid());
+  const std::string live = std::to_string(::getppid());
+  const std::string self = std::to_string(::getpid());  // not one of ours now: an earlier process of our id
   const struct { std::string name; bool folder; bool stays; } cases[] = {
       {".varnholt-a.pt." + dead + ".3.tmp", false, false},
       {".varnholt-out." + dead + ".4.tmp", true, false},
       {".varnholt-a.pt." + live + ".3.tmp", false, true},
+      {".varnholt-a.pt." + self + ".3.tmp", false, false},
       {".varnholt-a.pt." + dead + ".3.tmpx", false, true},
       {".varnholt-a.pt." + dead + ".3x.tmp", false, true},
       {".varnholt-a.pt." + dead + "..tmp", false, true},
