@@ -45,6 +45,7 @@ commands=(
   "import NAME.pt 6 thumb.png -o quantized.pt"
   "import NAME.pt 6 thumb.png -o quantized-plain.pt --no-dither"
   "import NAME.pt 6 thumb.png -o kept.pt --palette keep"
+  "import NAME.pt 0 soft.png -o soft.pt --palette new"
   "set-res NAME.pt 0 low -o low.pt"
   "diff NAME.pt low.pt"
   "export-all NAME.pt -d all-png"
@@ -67,8 +68,23 @@ run_table() {  # PROGRAM... (in the current folder), one transcript per command
 }
 same_tree() { diff -r "$1" "$2" >"$work/diff.txt" || { head -20 "$work/diff.txt"; return 1; }; }
 
+# A truecolour picture with soft alpha for the quantizer, one file for both:
+# colours that tie in libimagequant's sorts, and dithered with its dither map.
+if command -v convert >/dev/null; then
+  convert -size 256x256 gradient:'rgba(255,0,0,1)-rgba(0,0,255,0.1)' \
+    \( -size 256x256 gradient:'rgb(0,255,0)-rgb(255,255,0)' -rotate 90 \) -compose multiply -composite \
+    \( -size 256x256 gradient:white-black -rotate 90 \) -compose copy_opacity -composite \
+    -depth 8 PNG32:"$work/soft.png"
+else
+  echo "skip  the quantizer on a soft gradient (no ImageMagick here)"
+fi
+
 for name in texture Текстура Υφή テクスチャ; do
   mkdir -p "$work/linux-$name" "$work/windows-$name"
+  if [ -e "$work/soft.png" ]; then
+    cp "$work/soft.png" "$work/linux-$name/"
+    cp "$work/soft.png" "$work/windows-$name/"
+  fi
   (cd "$work/linux-$name" && run_table "$name" "$linux")
   (cd "$work/windows-$name" && run_table "$name" wptool)
   check "every command, same files and output as on Linux: $name" same_tree "$work/linux-$name" "$work/windows-$name"
