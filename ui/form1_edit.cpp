@@ -110,7 +110,7 @@ void Form1::pasteSlot() {
                                static_cast<std::size_t>(clip.bytes.size()));
   const auto refused = [&](const std::string& why) {
     logLine(slot + " not pasted");
-    logLine(slot + ": " + QString::fromStdString(why));
+    logNote(*n, why);
   };
   const SlotsBefore before = recordSlots(ptFile, *n);
   const pt::ImportOptions options = importOptions();
@@ -130,7 +130,7 @@ void Form1::pasteSlot() {
       notes = pt::describeNotes(*imported, options);
       break;
   }
-  for (const std::string& line : notes) logLine(QString::fromStdString(line));
+  for (const std::string& line : notes) logNote(*n, line);
   recordChange("Paste into slot " + QString::number(*n), before, true);
   showRestoredSlots({*n});
   // As after an import: the normal view of the new picture.

@@ -144,7 +144,7 @@ TEST_F(EditTest, PasteTakesTheExactFormByteForByteAndAPngThroughTheImport) {
   action("pasteSlotAction")->trigger();
   const auto messages = logMessages(form->logText());
   EXPECT_EQ(messages[messages.size() - 3], "Slot 3 loaded with the clipboard's picture");
-  EXPECT_EQ(messages.back(), "Palette: 1 new colour went into entry 0, which no pixel used any more; the other entries stayed as they were.");
+  EXPECT_EQ(messages.back(), "Slot 3: Palette: 1 new colour went into entry 0, which no pixel used any more; the other entries stayed as they were.");
   clickRow(4);
   form->importFile(pt::SlotFileFormat::Png, q(files / "rgb.png"));
   const pt::PtSlot& imported = form->container().slots[4];
@@ -157,7 +157,7 @@ TEST_F(EditTest, PasteTakesTheExactFormByteForByteAndAPngThroughTheImport) {
   const pt::Bytes kept = containerBytes();
   action("pasteSlotAction")->trigger();
   EXPECT_EQ(containerBytes(), kept);
-  EXPECT_EQ(lastMessage(), "Slot 4: not a copied slot: 11 bytes where a slot has 66570");
+  EXPECT_EQ(lastMessage(), "Slot 4: Not a copied slot: 11 bytes where a slot has 66570.");
 }
 
 TEST_F(EditTest, ZoomTransparencySizeFoldersAndRecentFilesSurviveARestart) {
