@@ -193,6 +193,12 @@ TEST(SlotClip, CopiesSlot10WholeAndPastesIntoItsPlace) {
   EXPECT_EQ(slice(written, 319568, 319580), slice(bytes, 319568, 319580));  // trailer kept
   EXPECT_EQ(written[53253], 0);  // slot 3 takes slot 10's flags: unused, high resolution
   EXPECT_EQ(written[53273], 1);
+  // Back into a blanked slot 10, both parts of its pixel data land in place.
+  PtFile blank = parsed(bytes);
+  std::fill(blank.slots[10].pixels.begin(), blank.slots[10].pixels.end(), 0);
+  std::fill(blank.slots[10].extra.begin(), blank.slots[10].extra.end(), 0);
+  ASSERT_TRUE(pasteSlotClip(clip, blank.slots[10], 10));
+  EXPECT_EQ(serializePtFile(blank), bytes);
   const struct { std::size_t at; std::uint8_t value; std::size_t size; const char* why; } bad[] = {
       {0, 'X', 66570, "does not start with"},
       {4, 2, 66570, "version 2"},
