@@ -77,14 +77,13 @@ cmake -S "$root/packaging/windows/deps" -B "$work/deps" -G Ninja -DCMAKE_BUILD_T
   -DCMAKE_INSTALL_PREFIX="$prefix" -DSPNG_SOURCE="$spng" -DIMAGEQUANT_SOURCE="$imagequant" >/dev/null
 ninja -C "$work/deps" -j"$jobs" install >/dev/null
 
-echo "== ptool.exe and the tests"
-# The tests are listed by running them under Wine while they are built.
-export WINEDEBUG=-all
-(wineserver -p && wineboot) >/dev/null 2>&1 </dev/null
+echo "== ptool.exe"
 cmake -S "$root" -B "$work/varnholt" -G Ninja -DCMAKE_BUILD_TYPE=Release \
   -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DVARNHOLT_WINDOWS_PREFIX="$prefix" \
   -DVARNHOLT_UI=OFF -DVARNHOLT_BENCH=OFF >/dev/null
-ninja -C "$work/varnholt" -j"$jobs"
+# ptool.exe and the program the Wine test needs; the unit tests still use
+# POSIX calls of their own (mkfifo, fork) and are not built for Windows yet.
+ninja -C "$work/varnholt" -j"$jobs" ptool hold_file
 
 echo "== zip"
 mkdir -p "$out"
