@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "common/file_io.h"
+#include "container/pt_parts.h"
 
 namespace pt {
 
@@ -16,36 +17,21 @@ namespace {
 
 const char* const kNoMagic = "not a Paint Tool file: it does not start with \"CON \"";
 
-// The flag bytes between the header block and slot 0: two bytes, the used
-// flags, the resolution flags, two bytes.
-constexpr std::size_t kFlagBlockSize = kFirstSlotOffset - kPreFlagByte1Offset;
-using FlagBlock = std::array<std::uint8_t, kFlagBlockSize>;
-static_assert(kFlagBlockSize == 44);
-
 // Gives every array of `file` the size the layout fixes and lists, in file
-// order, where each stretch of the container's bytes goes; the flag bytes go
+// order, where each part of the container's bytes goes; the flag bytes go
 // to `flags`.
-std::vector<std::span<std::uint8_t>> layoutParts(PtFile& file, FlagBlock& flags) {
-  std::vector<std::span<std::uint8_t>> parts;
-  parts.reserve(4 + 3 * kSlotCount + 2);
-  const auto add = [&parts](Bytes& block, std::size_t size) {
-    block.resize(size);
-    parts.emplace_back(block);
-  };
-  add(file.headerBlock, kHeaderSize);
-  parts.emplace_back(flags);
-  for (std::size_t i = 0; i < kSlotCount; ++i) {
-    PtSlot& slot = file.slots[i];
-    add(slot.palette, kPaletteSize);
-    add(slot.pixels, pixelsLength(i));
-    if (i == kSplitSlot) {
-      add(file.gapBlock, kGapSize);
-      add(slot.extra, kSplitSecondPart);
+std::vector<std::span<std::uint8_t>> layoutSpans(PtFile& file, FlagBlock& flags) {
+  std::vector<std::span<std::uint8_t>> spans;
+  spans.reserve(kLayoutPartCount);
+  for (const LayoutPart& part : layoutParts()) {
+    if (Bytes* array = partArray(file, part)) {
+      array->resize(part.size);
+      spans.emplace_back(*array);
+    } else {
+      spans.emplace_back(flags.data() + (part.offset - kPreFlagByte1Offset), part.size);
     }
-    add(slot.trailer, kTrailerSize);
   }
-  add(file.tailBlock, kTailSize);
-  return parts;
+  return spans;
 }
 
 void decodeFlags(PtFile& file, const FlagBlock& flags) {
@@ -70,17 +56,22 @@ bool hasMagic(std::span<const std::uint8_t> bytes) {
 
 }  // namespace
 
-Result<PtFile> parsePtFile(std::span<const std::uint8_t> bytes) {
+Status checkContainerBytes(std::span<const std::uint8_t> bytes) {
   if (!hasMagic(bytes)) return Error{ErrorKind::NotAContainer, kNoMagic};
   if (bytes.size() < kFileSize)
     return Error{ErrorKind::Invalid, "The file is too short for a Paint Tool file: it has " +
                                          std::to_string(bytes.size()) +
                                          " bytes, a Paint Tool file has " +
                                          std::to_string(kFileSize) + "."};
+  return Status::success();
+}
+
+Result<PtFile> parsePtFile(std::span<const std::uint8_t> bytes) {
+  if (auto fits = checkContainerBytes(bytes); !fits) return fits.error();
   PtFile file;
   FlagBlock flags{};
   std::size_t at = 0;
-  for (const auto& part : layoutParts(file, flags)) {
+  for (const auto& part : layoutSpans(file, flags)) {
     std::copy_n(bytes.begin() + static_cast<std::ptrdiff_t>(at), part.size(), part.begin());
     at += part.size();
   }
@@ -95,8 +86,8 @@ Result<PtFile> loadPtFile(const std::filesystem::path& path) {
     // The usual case: one pass over the file straight into the arrays.
     PtFile file;
     FlagBlock flags{};
-    const auto parts = layoutParts(file, flags);
-    auto got = reader.readAt(0, parts);
+    const auto spans = layoutSpans(file, flags);
+    auto got = reader.readAt(0, spans);
     if (!got) return got.error();
     if (*got == kFileSize) {
       if (!hasMagic(file.headerBlock)) return Error{ErrorKind::NotAContainer, kNoMagic};

@@ -14,6 +14,10 @@ namespace pt {
 // One character per byte, byte n as the character with that code.
 std::string bytesToString(std::span<const std::uint8_t> bytes);
 
+// Success when the bytes start with the magic and reach the layout's end;
+// otherwise NotAContainer or Invalid with the reason.
+Status checkContainerBytes(std::span<const std::uint8_t> bytes);
+
 // A container from the bytes of a ".pt" file. NotAContainer when the bytes
 // do not start with the magic, Invalid when they end before the layout does;
 // bytes after the layout are ignored.

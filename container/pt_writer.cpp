@@ -1,16 +1,13 @@
 #include "container/pt_writer.h"
 
-#include <array>
 #include <vector>
 
 #include "common/file_io.h"
+#include "container/pt_parts.h"
 
 namespace pt {
 
 namespace {
-
-constexpr std::size_t kFlagBlockSize = kFirstSlotOffset - kPreFlagByte1Offset;
-using FlagBlock = std::array<std::uint8_t, kFlagBlockSize>;
 
 // The container's bytes in file order: its arrays as they are, the flag
 // bytes encoded into `flags`.
@@ -24,20 +21,11 @@ std::vector<std::span<const std::uint8_t>> fileParts(const PtFile& file, FlagBlo
   *out = file.postFlagByte2;
 
   std::vector<std::span<const std::uint8_t>> parts;
-  parts.reserve(4 + 3 * kSlotCount + 2);
-  parts.emplace_back(file.headerBlock);
-  parts.emplace_back(flags);
-  for (std::size_t i = 0; i < kSlotCount; ++i) {
-    const PtSlot& slot = file.slots[i];
-    parts.emplace_back(slot.palette);
-    parts.emplace_back(slot.pixels);
-    if (i == kSplitSlot) {
-      parts.emplace_back(file.gapBlock);
-      parts.emplace_back(slot.extra);
-    }
-    parts.emplace_back(slot.trailer);
+  parts.reserve(kLayoutPartCount);
+  for (const LayoutPart& part : layoutParts()) {
+    if (const Bytes* array = partArray(file, part)) parts.emplace_back(*array);
+    else parts.emplace_back(flags.data() + (part.offset - kPreFlagByte1Offset), part.size);
   }
-  parts.emplace_back(file.tailBlock);
   return parts;
 }
 

@@ -1,4 +1,4 @@
-#include "cli/rgb_png.h"
+#include "png/rgb_png.h"
 
 #include <spng.h>
 
@@ -6,14 +6,14 @@
 #include <memory>
 #include <string>
 
-namespace pt::cli {
+namespace pt {
 
 Result<Bytes> encodeRgbPng(std::span<const std::uint8_t> rgb, std::uint32_t width, std::uint32_t height) {
   struct Free {
     void operator()(spng_ctx* c) const { spng_ctx_free(c); }
   };
   std::unique_ptr<spng_ctx, Free> ctx(spng_ctx_new(SPNG_CTX_ENCODER));
-  if (!ctx) return Error{ErrorKind::Io, "PNG encoder: out of memory"};
+  if (!ctx) return Error{ErrorKind::Codec, "PNG encoder: out of memory"};
   spng_ihdr ihdr{};
   ihdr.width = width;
   ihdr.height = height;
@@ -24,11 +24,11 @@ Result<Bytes> encodeRgbPng(std::span<const std::uint8_t> rgb, std::uint32_t widt
   if (!rc) rc = spng_encode_image(ctx.get(), rgb.data(), rgb.size(), SPNG_FMT_PNG, SPNG_ENCODE_FINALIZE);
   std::size_t length = 0;
   void* buffer = rc ? nullptr : spng_get_png_buffer(ctx.get(), &length, &rc);
-  if (!buffer) return Error{ErrorKind::Io, std::string("PNG encoder: ") + spng_strerror(rc ? rc : SPNG_EINTERNAL)};
+  if (!buffer) return Error{ErrorKind::Codec, std::string("PNG encoder: ") + spng_strerror(rc ? rc : SPNG_EINTERNAL)};
   const auto* bytes = static_cast<const std::uint8_t*>(buffer);
   Bytes out(bytes, bytes + length);
   std::free(buffer);
   return out;
 }
 
-}  // namespace pt::cli
+}  // namespace pt

@@ -6,9 +6,9 @@
 #include "common/bytes.h"
 #include "common/error.h"
 
-namespace pt::cli {
+namespace pt {
 
 // `rgb`: three bytes per pixel, rows top-down.
 Result<Bytes> encodeRgbPng(std::span<const std::uint8_t> rgb, std::uint32_t width, std::uint32_t height);
 
-}  // namespace pt::cli
+}  // namespace pt
