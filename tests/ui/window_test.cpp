@@ -43,11 +43,11 @@ TEST_F(Form1Test, StartsWithOneLogLineAndOnlyOpenSaveAndTheMenus) {
   const QString target = q(files / "early.pt");
   cd.answers = {target};
   action("mnuSave")->trigger();
-  EXPECT_EQ(lastTwo(), (std::vector<QString>{"Save not completed of " + target, "No container has been read completely."}));
+  EXPECT_EQ(lastTwo(), (std::vector<QString>{"Save not completed of " + target, "No container has been read completely, so none is saved."}));
   EXPECT_FALSE(std::filesystem::exists(p(target)));
   pt::test::writeAllBytes(files / "bad.pt", pt::Bytes(pt::kFileSize, 'Z'));
   openThroughDialog(q(files / "bad.pt"));
-  EXPECT_EQ(lastTwo(), (std::vector<QString>{"Open failed of " + q(files / "bad.pt"), "Not a Paint Tool file."}));
+  EXPECT_EQ(lastTwo(), (std::vector<QString>{"Open failed of " + q(files / "bad.pt"), "Not a Paint Tool file: it does not start with \"CON \"."}));
   EXPECT_EQ(containerCommandsEnabled(), std::vector<bool>(4, false));
   const QString good = writeSample("good.pt");
   openThroughDialog(good);
