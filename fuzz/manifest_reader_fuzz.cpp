@@ -11,12 +11,14 @@ using namespace pt;
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const auto r = parseManifest({data, size});
   if (!r) {
-    fuzz::require(r.error().kind == ErrorKind::Invalid && !r.error().detail.empty(), "refusal without a reason");
+    fuzz::require(r.error().kind == ErrorKind::Invalid, "refusal of another kind");
+    fuzz::require(!r.error().detail.empty(), "refusal without a reason");
     return 0;
   }
   bool seen[kSlotCount] = {};
   for (const auto& e : *r) {
-    fuzz::require(e.slot < kSlotCount && !seen[e.slot], "slot out of range or listed twice");
+    fuzz::require(e.slot < kSlotCount, "slot out of range");
+    fuzz::require(!seen[e.slot], "slot listed twice");
     seen[e.slot] = true;
     fuzz::require(!e.file.empty() && e.file != "." && e.file != ".." &&
                       e.file.find_first_of(std::string("/\\\0", 3)) == std::string::npos,

@@ -17,15 +17,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const ImportNotes notes = importRawTexBytes({data, size}, now);
     fuzz::require(slotArraysComplete(now, index), "slot incomplete after raw import");
     fuzz::require(notes.bytesFromFile == std::min(size, kRawTexSize), "bytes taken");
-    fuzz::require(now.used == 1 && now.width == was.width && now.height == was.height &&
-                      now.trailer == was.trailer,
-                  "raw import changed what it must keep");
-    const Bytes before = buildRawTex(was), after = buildRawTex(now);
+    fuzz::require(now.used == 1, "raw import left the slot unused");
+    fuzz::require(now.width == was.width, "raw import changed the width");
+    fuzz::require(now.height == was.height, "raw import changed the height");
+    fuzz::require(now.trailer == was.trailer, "raw import changed the trailer");
+    const Bytes before = buildRawTex(was);
+    const Bytes after = buildRawTex(now);
     const std::size_t n = notes.bytesFromFile.value_or(0);
-    fuzz::require(std::equal(data, data + n, after.begin()) &&
-                      std::equal(before.begin() + static_cast<std::ptrdiff_t>(n), before.end(),
-                                 after.begin() + static_cast<std::ptrdiff_t>(n)),
-                  "raw import misplaced bytes");
+    fuzz::require(std::equal(data, data + n, after.begin()), "raw import misplaced the file's bytes");
+    fuzz::require(std::equal(before.begin() + static_cast<std::ptrdiff_t>(n), before.end(),
+                             after.begin() + static_cast<std::ptrdiff_t>(n)),
+                  "raw import changed bytes past the file's");
   }
   return 0;
 }

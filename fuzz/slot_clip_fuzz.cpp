@@ -20,7 +20,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       fuzz::require(fuzz::sameSlot(now, was), "refused paste changed the slot");
       continue;
     }
-    fuzz::require(now.trailer == was.trailer && now.dataSize == was.dataSize, "paste changed the slot's place");
+    fuzz::require(now.trailer == was.trailer, "paste changed the trailer");
+    fuzz::require(now.dataSize == was.dataSize, "paste changed dataSize");
     fuzz::require(encodeSlotClip(now) == Bytes(data, data + size), "paste is not exact");
   }
   return 0;

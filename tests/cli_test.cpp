@@ -51,13 +51,18 @@ TEST_F(Ptool, UsageErrorsExitWithTwo) {
                            "diff " + s, "thumbnail " + s + " " + q("t.png") + " --size x"};
   for (const auto& args : cases) {
     const auto r = runPtool(args);
-    EXPECT_TRUE(r.status == 2 && r.err.find("ptool --help") != std::string::npos) << args << ": " << r.err;
+    EXPECT_EQ(r.status, 2) << args;
+    EXPECT_NE(r.err.find("ptool --help"), std::string::npos) << args << ": " << r.err;
   }
   EXPECT_FALSE(fs::exists(dir / "d"));
-  const auto version = runPtool("--version"), help = runPtool("--help"), one = runPtool("import-all --help");
-  EXPECT_EQ(std::tuple(version.status, help.status, one.status), std::tuple(0, 0, 0));
+  const auto version = runPtool("--version");
+  EXPECT_EQ(version.status, 0);
   EXPECT_EQ(version.out, VARNHOLT_VERSION "\n");
+  const auto help = runPtool("--help");
+  EXPECT_EQ(help.status, 0);
   EXPECT_NE(help.out.find("ptool thumbnail"), std::string::npos);
+  const auto one = runPtool("import-all --help");
+  EXPECT_EQ(one.status, 0);
   EXPECT_NE(one.out.find("Usage: ptool import-all"), std::string::npos);
   // "--" ends the options: a file name may start with a dash.
   std::filesystem::copy_file(sample, dir / "-x.pt");
@@ -79,7 +84,8 @@ TEST_F(Ptool, CopyAndThumbnailReplaceOnlyRegularFilesAndOnlyWithForce) {
       EXPECT_EQ(runPtool(command + " " + s + " " + q(target) + " --force").status, target == "fifo" || target == "loop" ? 1 : 0)
           << command << " " << target;
     }
-    EXPECT_TRUE(fs::is_symlink(dir / "link") && fs::is_fifo(dir / "fifo")) << command;
+    EXPECT_TRUE(fs::is_symlink(dir / "link")) << command;
+    EXPECT_TRUE(fs::is_fifo(dir / "fifo")) << command;
     const Bytes now = readAll(dir / "file");
     EXPECT_TRUE(command == "copy" ? now == readAll(sample) : std::string(now.begin() + 1, now.begin() + 4) == "PNG") << command;
   }
@@ -106,11 +112,13 @@ TEST_F(Ptool, RefusalsGiveTheSystemsLineThenTheReason) {
   wrong[0] = 'c';
   test::writeAllBytes(dir / "wrong.pt", wrong);
   Bytes zeroWidth(2000, 0);
-  zeroWidth[0] = 'B', zeroWidth[1] = 'M';
+  zeroWidth[0] = 'B';
+  zeroWidth[1] = 'M';
   test::writeAllBytes(dir / "zero.bmp", zeroWidth);
   test::writeAllBytes(dir / "there.tex", Bytes(3, 0));
   fs::create_directory(dir / "folder.bmp");
-  const std::string noMagic = "not a Paint Tool file: it does not start with \"CON \"", o = q("o.pt");
+  const std::string noMagic = "not a Paint Tool file: it does not start with \"CON \"";
+  const std::string o = q("o.pt");
   const std::string kept = "File exists. Overwrite? No (give --force to replace it)";
   const struct { std::string args, line, reason; } cases[] = {
       {"info " + q("wrong.pt"), "Open failed of " + (dir / "wrong.pt").string(), noMagic},
@@ -127,16 +135,20 @@ TEST_F(Ptool, RefusalsGiveTheSystemsLineThenTheReason) {
   };
   for (const auto& c : cases) {
     const auto r = runPtool(c.args);
-    EXPECT_EQ(std::pair(r.status, r.err), std::pair(1, c.line + "\n" + c.reason + "\n")) << c.args;
+    EXPECT_EQ(r.status, 1) << c.args;
+    EXPECT_EQ(r.err, c.line + "\n" + c.reason + "\n") << c.args;
   }
-  EXPECT_FALSE(fs::exists(dir / "u.tex") || fs::exists(dir / "o.pt"));
+  EXPECT_FALSE(fs::exists(dir / "u.tex"));
+  EXPECT_FALSE(fs::exists(dir / "o.pt"));
   EXPECT_EQ(readAll(dir / "there.tex"), Bytes(3, 0));
 }
 
 TEST_F(Ptool, BitmapWorkNeedsTheHeaderTemplateBesideTheProgram) {
   fs::copy_file(VARNHOLT_PTOOL, dir / "ptool");
   const auto r = test::runCommand(q("ptool") + " export " + s + " 1 " + q("x.bmp"));
-  EXPECT_TRUE(r.status == 1 && r.err.find("bmp_header.bin") != std::string::npos && !fs::exists(dir / "x.bmp")) << r.err;
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("bmp_header.bin"), std::string::npos) << r.err;
+  EXPECT_FALSE(fs::exists(dir / "x.bmp"));
   EXPECT_EQ(test::runCommand(q("ptool") + " export " + s + " 1 " + q("x.tex")).status, 0);
 }
 
@@ -175,7 +187,8 @@ TEST_F(Ptool, ExportAllReplacesOnlyAnEarlierExportAndOnlyWithForce) {
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.err, "Nothing extracted\n" + (dir / "d/manifest.json").string() + ": exists (give --force to replace it)\n" +
                        (dir / "d/slot05.bmp").string() + ": exists (give --force to replace it)\n");
-  EXPECT_TRUE(std::distance(fs::directory_iterator(dir / "d"), fs::directory_iterator()) == 2 && readAll(dir / "d/slot05.bmp") == old);
+  EXPECT_EQ(std::distance(fs::directory_iterator(dir / "d"), fs::directory_iterator()), 2);
+  EXPECT_EQ(readAll(dir / "d/slot05.bmp"), old);
   EXPECT_EQ(runPtool("export-all " + s + " -d " + q("d") + " --format tex --force").status, 0);
   EXPECT_EQ(std::distance(fs::directory_iterator(dir / "d"), fs::directory_iterator()), 18) << "the .bmp went with the folder";
   // Anything else in the folder stops it, and stays.
@@ -183,12 +196,14 @@ TEST_F(Ptool, ExportAllReplacesOnlyAnEarlierExportAndOnlyWithForce) {
   r = runPtool("export-all " + s + " -d " + q("d") + " --force");
   EXPECT_EQ(r.err, "Nothing extracted\n" + (dir / "d").string() + ": holds notes.txt, not an export's files; a container's "
                    "folder is replaced whole, so it may hold nothing else\n");
-  EXPECT_TRUE(readAll(dir / "d/notes.txt") == old && fs::exists(dir / "d/slot00.tex"));
+  EXPECT_EQ(readAll(dir / "d/notes.txt"), old);
+  EXPECT_TRUE(fs::exists(dir / "d/slot00.tex"));
   // A write that fails (a file size limit) leaves no folder and no temporary file behind.
   fs::copy_file(sample, dir / "b.pt");
   r = test::runCommand("prlimit --fsize=50000 " + quotePath(VARNHOLT_PTOOL) + " export-all " + s + " " + q("b.pt") + " -d " + q("e/f") + " --format bmp");
   EXPECT_EQ(r.status, 1);
-  EXPECT_TRUE(r.err.starts_with("Nothing extracted\n" + (dir / "e/f/").string()) && r.err.ends_with("/slot00.bmp: File too large\n")) << r.err;
+  EXPECT_TRUE(r.err.starts_with("Nothing extracted\n" + (dir / "e/f/").string())) << r.err;
+  EXPECT_TRUE(r.err.ends_with("/slot00.bmp: File too large\n")) << r.err;
   auto left = dir.entries();
   std::sort(left.begin(), left.end());
   EXPECT_EQ(left, (std::vector<std::string>{"b.pt", "d", "sample.pt"})) << "a folder or a temporary file was left";
@@ -294,7 +309,8 @@ TEST_F(Ptool, ExportAllAndImportAllOnOneFolderNeverInterleave) {
   Bytes other = makeSampleContainer();
   std::fill_n(other.begin() + slotOffset(1), 1024 + 65536, 0x5A);  // slot 1's palette and pixels
   test::writeAllBytes(dir / "other.pt", other);
-  const std::string ptool = quotePath(VARNHOLT_PTOOL), d = q("d");
+  const std::string ptool = quotePath(VARNHOLT_PTOOL);
+  const std::string d = q("d");
   ASSERT_EQ(runPtool("export-all " + s + " -d " + d + " --format tex").status, 0);
   for (const std::string args : {"export-all " + q("other.pt") + " -d " + d + " --format tex --force",
                                  "import-all " + s + " " + d + " -o " + q("o.pt")}) {
@@ -335,28 +351,33 @@ TEST_F(Ptool, DiffNamesEachRegionThatDiffers) {
     changed[offset] = changed[offset] == 1 ? 0 : (offset == 53257 ? 1 : changed[offset] ^ 0x40);
     test::writeAllBytes(dir / "b.pt", changed);
     r = runPtool("diff " + s + " " + q("b.pt"));
-    EXPECT_EQ(std::pair(r.status, r.out), std::pair(1, std::string(line) + "\n"));
+    EXPECT_EQ(r.status, 1) << line;
+    EXPECT_EQ(r.out, std::string(line) + "\n");
   }
   r = runPtool("diff " + s + " " + q("missing.pt"));
-  EXPECT_TRUE(r.status == 2 && r.err.find("missing.pt: No such file or directory") != std::string::npos) << r.err;
+  EXPECT_EQ(r.status, 2);
+  EXPECT_NE(r.err.find("missing.pt: No such file or directory"), std::string::npos) << r.err;
 }
 
 TEST_F(Ptool, TwoImportsIntoOneContainerAtOnceBothLand) {
   ASSERT_EQ(runPtool("export " + s + " 1 " + q("one.tex")).status, 0);
+  const std::string c = q("c.pt");
+  const std::string tex = q("one.tex");
+  const std::string ptool = quotePath(VARNHOLT_PTOOL);
   for (int round = 0; round < 20; ++round) {
     test::writeAllBytes(dir / "c.pt", makeSampleContainer());
-    const std::string c = q("c.pt"), tex = q("one.tex"), ptool = quotePath(VARNHOLT_PTOOL);
     test::runCommand("(" + ptool + " import " + c + " 3 " + tex + " -o " + c + " --force & " + ptool + " import " + c +
                      " 7 " + tex + " -o " + c + " --force & wait)");
     const std::string info = runPtool("info " + c).out;
-    ASSERT_TRUE(info.find("\n3 1 256 256\n") != std::string::npos && info.find("\n7 1 256 256\n") != std::string::npos)
-        << "round " << round << ": " << info;
+    ASSERT_NE(info.find("\n3 1 256 256\n"), std::string::npos) << "round " << round << ": " << info;
+    ASSERT_NE(info.find("\n7 1 256 256\n"), std::string::npos) << "round " << round << ": " << info;
   }
 }
 
 TEST_F(Ptool, ThumbnailFitsTheSizeGiven) {
   Bytes unused = makeSampleContainer();
-  test::writeAllBytes(dir / "unused.pt", (std::fill_n(unused.begin() + 53250, 20, 0), unused));
+  std::fill_n(unused.begin() + 53250, 20, 0);
+  test::writeAllBytes(dir / "unused.pt", unused);
   for (const auto& [container, size, expected] :
        {std::tuple{s, 256, "(255, 204) RGB"}, {s, 64, "(60, 48) RGB"}, {q("unused.pt"), 256, "(32, 32) RGB"}}) {
     ASSERT_EQ(runPtool("thumbnail " + container + " " + q("t.png") + " --force --size " + std::to_string(size)).status, 0);

@@ -118,7 +118,8 @@ TEST(ContainerRead, RefusalsAndTheirMessages) {
     const auto r = loadPtFile(path);
     ASSERT_FALSE(r.ok()) << path;
     EXPECT_NE(describe(r.error()).find(reason), std::string::npos) << describe(r.error());
-    std::vector<std::string> shown, wanted = {"Varnholt", describe(r.error())};  // no box for a missing magic
+    std::vector<std::string> shown;
+    const std::vector<std::string> wanted = {"Varnholt", describe(r.error())};  // no box for a missing magic
     for (const auto& e : prompt.errors) shown.insert(shown.end(), {e.title, e.text});
     EXPECT_EQ(shown, reason == noMagic ? std::vector<std::string>() : wanted) << path;
   }

@@ -100,7 +100,8 @@ TEST(EditorRoundTrip, UnchangedAndEditedPicturesComeBackExactly) {
   for (const Case& c : kCases)
     for (const std::size_t slot : {1, 2})
       for (const bool edit : {false, true}) {
-        const std::string in = "s" + std::to_string(slot) + "." + c.format, out = name(c, slot, edit);
+        const std::string in = "s" + std::to_string(slot) + "." + c.format;
+        const std::string out = name(c, slot, edit);
         if (!made.insert(out).second) continue;
         const std::string e = c.editor;
         if (e.starts_with("gimp"))

@@ -77,7 +77,8 @@ TEST(KillDuringSave, TargetIsAlwaysOneWholeContainerAndNothingIsLeft) {
   int sawA = 0, sawB = 0;
   const auto deadline = Clock::now() + std::chrono::seconds(40);
   for (int round = 0; round < 240 && (round < 24 || Clock::now() < deadline); ++round) {
-    const bool toB = round % 2 == 0, named = round % 3 == 0;
+    const bool toB = round % 2 == 0;
+    const bool named = round % 3 == 0;
     const int sig = signals[(round / 2) % 4];
     const pid_t pid = startPtool({"copy", "--force", (dir / (toB ? "b.pt" : "a.pt")).string(), target.string()}, named);
     ASSERT_GT(pid, 0);
@@ -171,7 +172,8 @@ TEST(KillDuringSave, EachContainersFolderIsOneWholeExportAndNothingIsLeft) {
   }
   ::waitpid(exportAll(0, "out", false), nullptr, 0);
   EXPECT_EQ(tree(dir / "out"), exports[0]) << "temporary folders outlived a later export";
-  EXPECT_TRUE(saw[0] > 0 && saw[1] > 0) << saw[0] << " " << saw[1];
+  EXPECT_GT(saw[0], 0);
+  EXPECT_GT(saw[1], 0);
 }
 
 }  // namespace

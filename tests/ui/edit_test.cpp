@@ -111,7 +111,8 @@ TEST_F(EditTest, UndoAndRedoPutEveryKindOfChangeBackByteForByte) {
   // Opening another container starts a new history.
   prompt.saveChoices = {pt::SaveChoice::Discard};
   openThroughDialog(other);
-  EXPECT_FALSE(action("undoAction")->isEnabled() || form->isWindowModified());
+  EXPECT_FALSE(action("undoAction")->isEnabled());
+  EXPECT_FALSE(form->isWindowModified());
 }
 
 TEST_F(EditTest, PasteTakesTheExactFormByteForByteAndAPngThroughTheImport) {
@@ -131,8 +132,11 @@ TEST_F(EditTest, PasteTakesTheExactFormByteForByteAndAPngThroughTheImport) {
   clickRow(3);
   action("pasteSlotAction")->trigger();
   const pt::PtSlot& pasted = form->container().slots[3];
-  EXPECT_TRUE(pasted.palette == source.palette && pasted.pixels == pt::fullPixelData(source));
-  EXPECT_EQ(std::tuple(pasted.used, pasted.width, pasted.height), std::tuple(source.used, source.width, source.height));
+  EXPECT_TRUE(pasted.palette == source.palette);
+  EXPECT_TRUE(pasted.pixels == pt::fullPixelData(source));
+  EXPECT_EQ(pasted.used, source.used);
+  EXPECT_EQ(pasted.width, source.width);
+  EXPECT_EQ(pasted.height, source.height);
   EXPECT_EQ(lastMessage(), "Slot 3 pasted from a copied slot");
   // A PNG alone goes through the import, notes and all: as the same file imported into slot 4.
   ASSERT_EQ(pt::test::runCommand("/usr/bin/python3 -c " + pt::test::shellQuote(
@@ -149,7 +153,8 @@ TEST_F(EditTest, PasteTakesTheExactFormByteForByteAndAPngThroughTheImport) {
   form->importFile(pt::SlotFileFormat::Png, q(files / "rgb.png"));
   const pt::PtSlot& imported = form->container().slots[4];
   EXPECT_EQ(pt::Bytes(pasted.palette.begin(), pasted.palette.begin() + 4), (pt::Bytes{255, 200, 30, 60}));
-  EXPECT_TRUE(std::equal(imported.pixels.begin(), imported.pixels.begin() + 128 * 128, pasted.pixels.begin()) && pasted.height == 128);
+  EXPECT_TRUE(std::equal(imported.pixels.begin(), imported.pixels.begin() + 128 * 128, pasted.pixels.begin()));
+  EXPECT_EQ(pasted.height, 128);
   // Bytes of our own type that are no slot are refused with the reason, and nothing changes.
   auto* bad = new QMimeData;
   bad->setData("application/x-varnholt-slot", "PTSL\x01 short");
@@ -165,7 +170,8 @@ TEST_F(EditTest, ZoomTransparencySizeFoldersAndRecentFilesSurviveARestart) {
   action("transparencyAction")->trigger();
   // Small enough for 1920 x 1080 at 200% (960 x 540 less a panel).
   const QSize smallest = form->minimumSizeHint();
-  EXPECT_TRUE(smallest.width() <= 900 && smallest.height() <= 480) << smallest.width() << "x" << smallest.height();
+  EXPECT_LE(smallest.width(), 900);
+  EXPECT_LE(smallest.height(), 480);
   form->resize(700, 500);
   form->close();
   cd.setDirectory("");

@@ -36,8 +36,10 @@ using pt::test::ScriptedPrompt;
 
 template <class T>
 T takeFront(std::deque<T>& script, T whenEmpty) {
-  if (!script.empty()) whenEmpty = script.front(), script.pop_front();
-  return whenEmpty;
+  if (script.empty()) return whenEmpty;
+  T first = script.front();
+  script.pop_front();
+  return first;
 }
 
 struct ShownDialog {  // the settings when it came up
@@ -133,7 +135,10 @@ class WindowTest : public ::testing::Test {
     pt::test::writeAllBytes(files / name, pt::serializePtFile(file));
     return q(files / name);
   }
-  void openThroughDialog(const QString& path) { cd.answers.push_back(path), form->cbOpen_Click(); }
+  void openThroughDialog(const QString& path) {
+    cd.answers.push_back(path);
+    form->cbOpen_Click();
+  }
   void clickRow(int row) {  // 0-based, a real mouse click on the list
     QTreeWidgetItem* item = lv()->topLevelItem(row);
     ASSERT_NE(item, nullptr);
@@ -147,7 +152,8 @@ class WindowTest : public ::testing::Test {
     const QPoint at = onto->mapTo(form.get(), onto->rect().center());
     QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
     QDropEvent e(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(form.get(), &enter), QApplication::sendEvent(form.get(), &e);
+    QApplication::sendEvent(form.get(), &enter);
+    QApplication::sendEvent(form.get(), &e);
   }
   QImage shownPicture() const { return pane()->picture(); }
   // The window's controls and actions, by their names.

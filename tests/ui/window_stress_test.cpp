@@ -64,7 +64,10 @@ Bytes bitmapBytes(const ModelSlot& s, Bytes b) {  // b: the header template
   const auto put = [&b](std::size_t at, std::uint32_t v) {
     for (int k = 0; k < 4; ++k) b[at + k] = static_cast<std::uint8_t>(v >> (8 * k));
   };
-  put(2, 66614), put(18, s.low ? 128 : 256), put(22, static_cast<std::uint32_t>(s.low ? -128 : -256)), put(34, 65536);
+  put(2, 66614);
+  put(18, s.low ? 128 : 256);
+  put(22, static_cast<std::uint32_t>(s.low ? -128 : -256));
+  put(34, 65536);
   for (int n = 0; n < 256; ++n)
     for (int k = 3; k >= 0; --k) b.push_back(s.data[4 * n + k]);
   b.insert(b.end(), s.data.begin() + kPaletteBytes, s.data.end());
@@ -123,15 +126,18 @@ class WindowStress : public WindowTest {
   // Scripts the answer to the overwrite question if the model expects one;
   // returns whether it is asked, and the answer.
   std::pair<bool, bool> scriptOverwrite(const QString& path) {
-    const bool asked = slotFiles.count(path) > 0 || std::filesystem::exists(p(path)), yes = pick(4) != 0;
+    const bool asked = slotFiles.count(path) > 0 || std::filesystem::exists(p(path));
+    const bool yes = pick(4) != 0;
     if (asked) prompt.answers.push_back(yes);
     expectedQuestions += asked;
     return {asked, yes};
   }
   void exportSlot() {
     const int choice = pick(6) == 0 ? 2 : pick(2);
-    const bool cancelSave = pick(10) == 0, used = model[selected].used == 1;
-    const QString path = fileFor(choice, pick(2)), n = QString::number(selected);
+    const bool cancelSave = pick(10) == 0;
+    const bool used = model[selected].used == 1;
+    const QString path = fileFor(choice, pick(2));
+    const QString n = QString::number(selected);
     answerFormat(choice);
     cd.answers = {cancelSave ? QString() : path};
     const auto [asked, yes] = choice != 2 && !cancelSave && used ? scriptOverwrite(path) : std::pair(false, false);
@@ -144,7 +150,8 @@ class WindowStress : public WindowTest {
     expectLog("Slot " + n + " extracted as " + path);
   }
   void importSlot() {
-    const int choice = pick(6) == 0 ? 2 : pick(2), source = pick(5);
+    const int choice = pick(6) == 0 ? 2 : pick(2);
+    const int source = pick(5);
     const bool cancelOpen = pick(10) == 0;
     const QString path = source == 4 ? q(files / (choice == 0 ? "short.tex" : "bad.bmp")) : fileFor(choice, source % 2);
     answerFormat(choice);
@@ -222,37 +229,46 @@ class WindowStress : public WindowTest {
     for (int i = 0; i < 20; ++i) {
       const pt::PtSlot& s = c.slots[i];
       const ModelSlot& m = model[i];
-      ASSERT_EQ(std::tuple(int{s.used}, pt::isLowRes(s.height), int{s.width}), std::tuple(m.used, m.low, m.low ? 128 : 256))
-          << "slot " << i;
+      ASSERT_EQ(int{s.used}, m.used) << "slot " << i;
+      ASSERT_EQ(int{s.width}, m.low ? 128 : 256) << "slot " << i;
+      ASSERT_EQ(pt::isLowRes(s.height), m.low) << "slot " << i;
       Bytes data = s.palette;
       for (const Bytes* b : {&s.pixels, &s.extra}) data.insert(data.end(), b->begin(), b->end());
       ASSERT_TRUE(data == m.data) << "slot " << i;
       const QTreeWidgetItem* row = lv()->topLevelItem(i);
       const QString side = rows[i].low ? "128" : "256";
-      ASSERT_EQ(QStringList({row->text(1), row->text(2), row->text(3)}),
-                QStringList({QString::number(rows[i].used), side, side})) << "row " << i;
+      ASSERT_EQ(row->text(1), QString::number(rows[i].used)) << "row " << i;
+      ASSERT_EQ(row->text(2), side) << "row " << i;
+      ASSERT_EQ(row->text(3), side) << "row " << i;
     }
-    ASSERT_EQ(std::tuple(lv()->topLevelItemCount(), lv()->columnCount(), lv()->selectedPosition()),
-              std::tuple(20, 4, selected + 1));
-    ASSERT_EQ(std::pair(form->isAlphaShown(), child<QPushButton>("Command4")->text()), std::pair(alpha, QString(alpha ? "View normal" : "View alpha")));
-    ASSERT_EQ(std::pair(child<QRadioButton>("lowres")->isChecked(), child<QRadioButton>("highres")->isChecked()), std::pair(radioLow, !radioLow));
-    ASSERT_TRUE(child<QPushButton>("Command1")->isEnabled() && child<QPushButton>("cbEx")->isEnabled() && child<QPushButton>("Command2")->isEnabled() &&
-                child("frmRes")->isEnabled() && form->exDialog() == nullptr);
-    ASSERT_EQ(std::pair(form->isWindowModified(), prompt.saveQuestions.size()), std::pair(modified, expectedSaveQuestions));
+    ASSERT_EQ(lv()->topLevelItemCount(), 20);
+    ASSERT_EQ(lv()->selectedPosition(), selected + 1);
+    ASSERT_EQ(form->isAlphaShown(), alpha);
+    ASSERT_EQ(child<QPushButton>("Command4")->text(), alpha ? "View normal" : "View alpha");
+    ASSERT_EQ(child<QRadioButton>("lowres")->isChecked(), radioLow);
+    ASSERT_EQ(child<QRadioButton>("highres")->isChecked(), !radioLow);
+    for (const char* command : {"Command1", "cbEx", "Command2", "frmRes"})
+      ASSERT_TRUE(child(command)->isEnabled()) << command;
+    ASSERT_EQ(form->exDialog(), nullptr);
+    ASSERT_EQ(form->isWindowModified(), modified);
+    ASSERT_EQ(prompt.saveQuestions.size(), expectedSaveQuestions);
     const auto messages = logMessages(form->logText());
     ASSERT_EQ(messages.size(), expectedMessages.size());
     const std::size_t last = messages.size() - (expectedMessages.back() == "*" ? 2 : 1);
     ASSERT_EQ(messages[last], expectedMessages[last]);
     ASSERT_FALSE(messages.back().isEmpty());
-    ASSERT_EQ(std::pair(prompt.questions.size(), prompt.errors.size()), std::pair(expectedQuestions, expectedErrors));
+    ASSERT_EQ(prompt.questions.size(), expectedQuestions);
+    ASSERT_EQ(prompt.errors.size(), expectedErrors);
     ASSERT_TRUE(prompt.answers.empty());
     const QImage picture = shownPicture();
     const auto& [shown, alphaMap] = preview;
     const int side = shown.low ? 128 : 256;
     ASSERT_EQ(picture.size(), QSize(side, side));
     for (int n = 0; n < 12; ++n) {
-      const int x = pick(side), y = pick(side);
-      const auto c = [&, at = static_cast<std::size_t>(y) * side + x](int k) { return shown.colour(at, alphaMap ? 0 : k); };
+      const int x = pick(side);
+      const int y = pick(side);
+      const std::size_t at = static_cast<std::size_t>(y) * side + x;
+      const auto c = [&](int k) { return shown.colour(at, alphaMap ? 0 : k); };
       ASSERT_EQ(picture.pixel(x, y) & 0xFFFFFF, qRgb(c(1), c(2), c(3)) & 0xFFFFFF) << "pixel " << x << "," << y;
     }
     for (const auto& [path, bytes] : slotFiles) ASSERT_TRUE(readAll(p(path)) == bytes);
@@ -298,7 +314,9 @@ TEST_F(WindowStress, ThousandsOfMixedCommandsKeepTheContainerAndTheWindowConsist
   ASSERT_EQ(saved.size(), kContainerSize);
   EXPECT_TRUE(saved == containerBytes(model, original));
   // The run went through the paths that change slots and write files.
-  EXPECT_TRUE(loaded > 50 && extracted > 50 && saves > 10) << loaded << " " << extracted << " " << saves;
+  EXPECT_GT(loaded, 50);
+  EXPECT_GT(extracted, 50);
+  EXPECT_GT(saves, 10);
 }
 
 }  // namespace

@@ -34,10 +34,12 @@ class Form1Test : public WindowTest {
 
 TEST_F(Form1Test, StartsWithOneLogLineAndOnlyOpenSaveAndTheMenus) {
   const QString today = QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat);
-  EXPECT_TRUE(form->logText().startsWith(today + "-") && form->logText().endsWith(": Loading bitmap header\r\n") &&
-              form->logText().count("\r\n") == 1) << form->logText().toStdString();
+  EXPECT_TRUE(form->logText().startsWith(today + "-")) << form->logText().toStdString();
+  EXPECT_TRUE(form->logText().endsWith(": Loading bitmap header\r\n")) << form->logText().toStdString();
+  EXPECT_EQ(form->logText().count("\r\n"), 1);
   EXPECT_EQ(form->windowTitle(), "Brennick Varnholt");
-  EXPECT_TRUE(child<QPushButton>("cbOpen")->isEnabled() && action("mnuSave")->isEnabled());
+  EXPECT_TRUE(child<QPushButton>("cbOpen")->isEnabled());
+  EXPECT_TRUE(action("mnuSave")->isEnabled());
   EXPECT_EQ(containerCommandsEnabled(), std::vector<bool>(4, false));
   // Save with nothing open refuses without writing; a bad file enables nothing.
   const QString target = q(files / "early.pt");
@@ -52,16 +54,17 @@ TEST_F(Form1Test, StartsWithOneLogLineAndOnlyOpenSaveAndTheMenus) {
   const QString good = writeSample("good.pt");
   openThroughDialog(good);
   EXPECT_EQ(containerCommandsEnabled(), std::vector<bool>(4, true));
-  EXPECT_EQ(QStringList({child<QLineEdit>("Text1")->text(), form->windowTitle()}), QStringList({good, "good.pt[*] \u2014 Brennick Varnholt"}));
-  const ShownDialog& open = cd.shown.back();
-  EXPECT_EQ(QStringList({open.title, open.filter, open.defaultExt}), QStringList({"Open Paint Tool file", "*.pt|*.pt", "pt"}));
+  EXPECT_EQ(child<QLineEdit>("Text1")->text(), good);
+  EXPECT_EQ(form->windowTitle(), "good.pt[*] \u2014 Brennick Varnholt");
 }
 
 TEST_F(Form1Test, AboutShowsThreeLines) {
   action("mnuAbout")->trigger();
   const QStringList lines = QString::fromStdString(prompt.infos.at(0).title + "\r\n" + prompt.infos.at(0).text).split("\r\n");
-  EXPECT_TRUE(lines.size() == 4 && lines[0] == "Varnholt" && lines[1].startsWith("ui_tests by ") &&
-              lines[1].endsWith(" version 0.1.4 in december 2009")) << lines.join("|").toStdString();
+  ASSERT_EQ(lines.size(), 4) << lines.join("|").toStdString();
+  EXPECT_EQ(lines[0], "Varnholt");
+  EXPECT_TRUE(lines[1].startsWith("ui_tests by ")) << lines[1].toStdString();
+  EXPECT_TRUE(lines[1].endsWith(" version 0.1.4 in december 2009")) << lines[1].toStdString();
 }
 
 // Export and import dialogs: their settings, and the folder of the container.
@@ -80,9 +83,10 @@ TEST_F(Form1Test, SlotDialogsNameTheSlotAndFormatAndStartInTheContainersFolder) 
       cd.answers = {""};
       exportIt ? form->cbEx_Click() : form->Command2_Click();
       const ShownDialog& shown = cd.shown.back();
-      EXPECT_EQ(QStringList({shown.title, shown.filter, shown.defaultExt, shown.directory}),
-                QStringList({exportIt ? "Extract slot 6" : "Import into slot 6 from...", QString("*.%1|*.%1").arg(ext), ext,
-                             q(files.path())}));
+      EXPECT_EQ(shown.title, exportIt ? "Extract slot 6" : "Import into slot 6 from...");
+      EXPECT_EQ(shown.filter, QString("*.%1|*.%1").arg(ext));
+      EXPECT_EQ(shown.defaultExt, ext);
+      EXPECT_EQ(shown.directory, q(files.path()));
       EXPECT_EQ(shown.save, exportIt);
     }
   // A format dialog closed without an answer shows no file dialog.
@@ -123,7 +127,8 @@ TEST_F(Form1Test, FormatDialogAnswersOnlyWithOkAndStaysUp) {
   whenFormatDialogUp(*form, [this](ExDialog& d) {
     EXPECT_EQ(d.windowTitle(), "Import from...");
     QSignalSpy answered(&d, &ExDialog::answered);
-    QTest::keyClick(d.OKButton, Qt::Key_Escape), QTest::keyClick(d.OKButton, Qt::Key_Return);
+    QTest::keyClick(d.OKButton, Qt::Key_Escape);
+    QTest::keyClick(d.OKButton, Qt::Key_Return);
     EXPECT_EQ(answered.count(), 0);
     QTest::mouseClick(d.OKButton, Qt::LeftButton);
     EXPECT_EQ(answered.count(), 1);
@@ -137,11 +142,13 @@ TEST_F(Form1Test, ClosingWhileTheFormatDialogWaitsEndsTheCommand) {
   openThroughDialog(writeSample("s.pt"));
   const std::size_t dialogs = cd.shown.size();
   whenFormatDialogUp(*form, [this](ExDialog&) {
-    EXPECT_FALSE(child<QPushButton>("cbEx")->isEnabled() || child<QPushButton>("Command2")->isEnabled());
+    EXPECT_FALSE(child<QPushButton>("cbEx")->isEnabled());
+    EXPECT_FALSE(child<QPushButton>("Command2")->isEnabled());
     action("mnuExit")->trigger();
   });
   form->Command2_Click();
-  EXPECT_TRUE(cd.shown.size() == dialogs && form->exDialog() == nullptr);
+  EXPECT_EQ(cd.shown.size(), dialogs);
+  EXPECT_EQ(form->exDialog(), nullptr);
   for (QWidget* w : QApplication::topLevelWidgets()) EXPECT_FALSE(w->isVisible());
 }
 
@@ -187,18 +194,16 @@ TEST_F(Form1Test, FailedPreviewKeepsThePictureAndTheAlphaView) {
   std::filesystem::create_directory(folder.path());
 }
 
-// The program itself, and the header template it needs beside it.
-TEST(Program, AnswersHelpAndVersionAndRefusesTwoContainers) {
+// The program itself, and the header template it needs beside it (its
+// --help and --version: the install test).
+TEST(Program, NeedsTheHeaderTemplateAndRefusesTwoContainers) {
   ScratchDir empty;
   ScriptedPrompt prompt;
   EXPECT_FALSE(loadProgramHeader(q(empty.path()), prompt).has_value());
   ASSERT_EQ(prompt.errors.size(), 1u);
-  EXPECT_TRUE(prompt.errors[0].title == "Varnholt" &&
-              prompt.errors[0].text.find("No such file or directory") != std::string::npos) << prompt.errors[0].text;
+  EXPECT_EQ(prompt.errors[0].title, "Varnholt");
+  EXPECT_NE(prompt.errors[0].text.find("No such file or directory"), std::string::npos) << prompt.errors[0].text;
   const std::string run = "QT_QPA_PLATFORM=offscreen timeout 20 " + pt::test::shellQuote(VARNHOLT_APP);
-  const auto version = pt::test::runCommand(run + " --version"), help = pt::test::runCommand(run + " --help");
-  EXPECT_TRUE(version.status == 0 && version.out.find("0.1.4") != std::string::npos) << version.out;
-  EXPECT_TRUE(help.status == 0 && help.out.find("CONTAINER.pt") != std::string::npos) << help.out;
   EXPECT_EQ(pt::test::runCommand(run + " a.pt b.pt").status, 2);
   EXPECT_EQ(pt::test::runCommand(run + " --frobnicate").status, 2);
 }
@@ -216,7 +221,10 @@ class ViewTest : public WindowTest {
           {1, 0, 200, 10, 10}, {2, 128, 0, 0, 255}, {3, 255, 10, 200, 30}, {7, 200, 10, 20, 30}};
       for (const auto& e : entries) std::copy(e + 1, e + 5, s.palette.begin() + 4 * e[0]);
       // (0, 0) on a light square of the checkerboard, (8, 0) on a dark one, (20, 20), (12, 40)
-      s.pixels[0] = 1, s.pixels[8] = 2, s.pixels[20 * 256 + 20] = 3, s.pixels[40 * 256 + 12] = 7;
+      s.pixels[0] = 1;
+      s.pixels[8] = 2;
+      s.pixels[20 * 256 + 20] = 3;
+      s.pixels[40 * 256 + 12] = 7;
     }));
   }
   QSize pictureSize() const { return child<QLabel>("p1")->pixmap().size(); }
@@ -236,7 +244,8 @@ TEST_F(ViewTest, ZoomLevelsScaleThePictureNearestNeighbour) {
   // One slot pixel is a 4 x 4 block at 400%: (8, 0) shows entry 2 as opaque blue.
   pane()->setZoom(4);
   const QImage zoomed = shownPicture();
-  EXPECT_EQ(std::pair(zoomed.pixel(32, 0) & 0xFFFFFF, zoomed.pixel(35, 3) & 0xFFFFFF), std::pair(0x0000FFu, 0x0000FFu));
+  EXPECT_EQ(zoomed.pixel(32, 0) & 0xFFFFFF, 0x0000FFu);
+  EXPECT_EQ(zoomed.pixel(35, 3) & 0xFFFFFF, 0x0000FFu);
   EXPECT_EQ(zoomed.pixel(36, 3) & 0xFFFFFF, zoomed.pixel(36, 0) & 0xFFFFFF);
   pane()->setZoom(0);  // fit
   const QSize room = pane()->viewport()->size();
@@ -265,11 +274,13 @@ TEST_F(ViewTest, ZoomKeepsItsAnchorAndStopsAtItsEnds) {
     const QPointF before = pixelAt(*s.action ? centre() : cursor);
     *s.action ? action(s.action)->trigger() : ctrlWheel(s.wheel, cursor);
     EXPECT_EQ(pane()->zoom(), s.zoom);
-    if (s.zoom > 1) EXPECT_LT((pixelAt(*s.action ? centre() : cursor) - before).manhattanLength(), 1.0);  // at 100% the picture is centred
+    if (s.zoom > 1)  // at 100% the picture is centred
+      EXPECT_LT((pixelAt(*s.action ? centre() : cursor) - before).manhattanLength(), 1.0);
     const QPointF p = pixelAt(cursor);
     EXPECT_TRUE(form->statusBar()->currentMessage().startsWith(QString("x %1  y %2  ").arg(std::floor(p.x())).arg(std::floor(p.y()))))
         << form->statusBar()->currentMessage().toStdString();
-    EXPECT_EQ(std::pair(action("zoomInAction")->isEnabled(), action("zoomOutAction")->isEnabled()), std::pair(s.in, s.out));
+    EXPECT_EQ(action("zoomInAction")->isEnabled(), s.in);
+    EXPECT_EQ(action("zoomOutAction")->isEnabled(), s.out);
   }
 }
 
@@ -308,7 +319,8 @@ class ChangesTest : public WindowTest {
     child<QRadioButton>("highres")->click();
     form->Command3_Click();
   }
-  QString first = writeSample("first.pt"), other = writeSample("other.pt");
+  QString first = writeSample("first.pt");
+  QString other = writeSample("other.pt");
 };
 
 TEST_F(ChangesTest, NothingToAskAfterASave) {
@@ -317,7 +329,8 @@ TEST_F(ChangesTest, NothingToAskAfterASave) {
   form->Command1_Click();
   EXPECT_EQ(form->windowTitle(), "saved.pt[*] \u2014 Brennick Varnholt");
   form->close();
-  EXPECT_TRUE(!form->isVisible() && prompt.saveQuestions.empty());
+  EXPECT_FALSE(form->isVisible());
+  EXPECT_TRUE(prompt.saveQuestions.empty());
 }
 
 TEST_F(ChangesTest, CloseOrOpenWithChangesAsksSaveDiscardOrCancel) {
@@ -341,7 +354,8 @@ TEST_F(ChangesTest, CloseOrOpenWithChangesAsksSaveDiscardOrCancel) {
     EXPECT_EQ(prompt.saveQuestions, std::vector<std::string>{"first.pt"});
     EXPECT_EQ(c.close ? !form->isVisible() : child<QLineEdit>("Text1")->text() == other, c.goesOn);
     EXPECT_EQ(form->isWindowModified(), !c.goesOn || (c.close && c.choice == SaveChoice::Discard));
-    if (!saveAs.isEmpty()) EXPECT_EQ(pt::test::readAll(p(saveAs)).size(), pt::kFileSize);
+    if (!saveAs.isEmpty())
+      EXPECT_EQ(pt::test::readAll(p(saveAs)).size(), pt::kFileSize);
   }
 }
 
@@ -355,7 +369,9 @@ TEST_F(ChangesTest, SaveAsksBeforeOverwritingWhatPtoolChangedAndHoldsTheFile) {
     pt::test::writeAllBytes(files / name, pt::Bytes(66560, value));
     return pt::test::quotePath(files / name);
   };
-  const std::string five = tex("five.tex", 0x55), seven = tex("seven.tex", 0x77), pt = pt::test::quotePath(p(first));
+  const std::string five = tex("five.tex", 0x55);
+  const std::string seven = tex("seven.tex", 0x77);
+  const std::string pt = pt::test::quotePath(p(first));
   const auto byteAt = [](const QString& path, std::size_t at) { return int(pt::test::readAll(p(path)).at(at)); };
   // The answer; whether the window's change (slot 2 set to 256x256) and ptool's first import end in the file.
   const struct { pt::ChangedChoice answer; int resFlag2; int slot5; } cases[] = {
@@ -413,7 +429,8 @@ TEST_F(ChangesTest, DroppedContainerAsksAboutTheChangesAndOpens) {
   prompt.saveChoices = {SaveChoice::Discard};
   drop(other, child("tlog"));
   EXPECT_EQ(lastMessage(), "Opened : " + other);
-  EXPECT_TRUE(prompt.saveQuestions.size() == 1 && !form->isWindowModified());
+  EXPECT_EQ(prompt.saveQuestions.size(), 1u);
+  EXPECT_FALSE(form->isWindowModified());
 }
 
 }  // namespace
