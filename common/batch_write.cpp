@@ -167,13 +167,24 @@ Status BatchWriter::commit() {
 
 Status makeFolders(const fs::path& folder) {
   std::error_code ec;
+  // The outermost folder missing now: a failure removes what was made below it.
+  fs::path outermost;
+  for (fs::path at = folder; at.has_relative_path() && fileTypeAt(at) == FileType::Missing; at = at.parent_path())
+    outermost = at;
   fs::create_directories(folder, ec);
   if (ec && ec != std::errc::file_exists) {
     // Name the part of the path that could not be made.
     fs::path at = folder;
-    while (at.has_parent_path() && at != at.parent_path() && !fs::exists(at.parent_path()))
+    std::error_code missing;
+    while (at.has_parent_path() && at != at.parent_path() && !fs::exists(at.parent_path(), missing))
       at = at.parent_path();
-    return withPath(at, errnoError(ec.value()));
+    const Error failed = withPath(at, errnoError(ec.value()));
+    // Innermost first, each only while empty.
+    for (fs::path made = folder; !outermost.empty(); made = made.parent_path()) {
+      fs::remove(made, ec);
+      if (made == outermost) break;
+    }
+    return failed;
   }
   if (fileTypeAt(folder) != FileType::Folder) return withPath(folder, errnoError(ENOTDIR));
   return Status::success();

@@ -56,7 +56,8 @@ class BatchWriter {
 };
 
 // Creates the folder and its missing parents. They are not flushed here: the
-// commit of the files written into them flushes them with the files.
+// commit of the files written into them flushes them with the files. On a
+// failure the folders it made are removed again.
 Status makeFolders(const std::filesystem::path& folder);
 
 }  // namespace pt

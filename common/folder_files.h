@@ -1,12 +1,13 @@
 #pragma once
 // What the batch commands need of folders beyond folders.h
-// (folder_files_posix.cpp, folder_files_win32.cpp):
+// (folder_files.cpp, with folder_files_posix.cpp or folder_files_win32.cpp):
 // - StagingFolder: a staging folder (makeStagingFolder) that belongs to an
 //   object: removed with what it holds when the object goes, unless it was
-//   put in place, and on POSIX on SIGINT, SIGTERM and SIGHUP; only a kill
-//   leaves it, for the sweep of a later run (sweepStaleTemporaries).
+//   put in place, and on SIGINT, SIGTERM and SIGHUP (POSIX) or Ctrl+C,
+//   Ctrl+Break and closing the console (Windows); only a kill leaves it, for the sweep of a later run (sweepStaleTemporaries).
 // - readFileInFolder: a regular file that lies in the folder itself, never
 //   reached through a symbolic link.
+#include <atomic>
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -17,8 +18,21 @@
 namespace pt {
 
 namespace detail {
-struct StagingEntry;
-}
+// A staging folder in the list of every one this process made: the list
+// only grows (entries are retired, never freed), so that the system's
+// handler for an interruption may walk it at any moment without a lock.
+struct StagingEntry {
+  std::filesystem::path staged;
+  std::filesystem::path dying;  // POSIX: where the signal handler moves it before removing it
+  std::atomic<bool> live{true};  // true until it is removed or put in place
+  StagingEntry* next = nullptr;
+};
+// The newest entry, the head of the list.
+StagingEntry* stagingFolders();
+// Installs the system's handler that removes the live staging folders when
+// the process is interrupted; called once, before the first is made.
+void guardStagingFolders();
+}  // namespace detail
 
 class StagingFolder {
  public:

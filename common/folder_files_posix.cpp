@@ -7,26 +7,14 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <cstring>
-#include <mutex>
-#include <utility>
 
-#include "common/folders.h"
 #include "common/paths.h"
-#include "common/temp_files.h"
 
 namespace pt {
 
 namespace fs = std::filesystem;
-
-struct detail::StagingEntry {
-  fs::path staged;
-  std::string stagedPath, dyingPath;  // C strings for the signal handler
-  std::atomic<bool> live{true};
-  StagingEntry* next = nullptr;
-};
 
 namespace {
 
@@ -35,14 +23,9 @@ Error withPath(const fs::path& path, const Error& e) {
 }
 
 // --- staging folders removed on a signal ------------------------------------
-//
-// A list that only grows (entries are retired, never freed), so that the
-// handler may walk it at any moment without a lock.
 
 constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
 struct sigaction earlierActions[3];
-std::once_flag handlersInstalled;
-std::atomic<detail::StagingEntry*> stagingList{nullptr};
 
 // struct linux_dirent64: inode (8 bytes), offset (8), record length (2),
 // type (1), then the name.
@@ -76,25 +59,12 @@ void removeFlatFolder(const char* path) {
 // exchange the staging name holds the earlier folder, which goes as well.
 void removeStagingOnSignal(int sig) {
   const int saved = errno;
-  for (auto* e = stagingList.load(); e; e = e->next)
-    if (e->live.load() && ::rename(e->stagedPath.c_str(), e->dyingPath.c_str()) == 0)
-      removeFlatFolder(e->dyingPath.c_str());
+  for (auto* e = detail::stagingFolders(); e; e = e->next)
+    if (e->live.load() && ::rename(e->staged.c_str(), e->dying.c_str()) == 0) removeFlatFolder(e->dying.c_str());
   for (int i = 0; i < 3; ++i)
     if (kSignals[i] == sig) ::sigaction(sig, &earlierActions[i], nullptr);
   errno = saved;
   ::raise(sig);  // the earlier disposition takes it once this handler returns
-}
-
-void installHandlers() {
-  struct sigaction act {};
-  act.sa_handler = removeStagingOnSignal;
-  sigemptyset(&act.sa_mask);
-  for (int sig : kSignals) sigaddset(&act.sa_mask, sig);
-  for (int i = 0; i < 3; ++i) {
-    ::sigaction(kSignals[i], nullptr, &earlierActions[i]);
-    // A signal the program ignores (nohup) stays ignored.
-    if (earlierActions[i].sa_handler != SIG_IGN) ::sigaction(kSignals[i], &act, nullptr);
-  }
 }
 
 bool plainName(const std::string& name) {
@@ -104,43 +74,16 @@ bool plainName(const std::string& name) {
 
 }  // namespace
 
-Result<StagingFolder> StagingFolder::beside(const fs::path& target) {
-  std::call_once(handlersInstalled, installHandlers);
-  auto staged = makeStagingFolder(target);
-  if (!staged) return withPath(target, staged.error());
-  auto* e = new detail::StagingEntry;
-  e->staged = *staged;
-  e->stagedPath = staged->native();
-  e->dyingPath = (staged->parent_path() / detail::tempName(target.filename())).native();
-  e->next = stagingList.load();
-  while (!stagingList.compare_exchange_weak(e->next, e)) {
+void detail::guardStagingFolders() {
+  struct sigaction act {};
+  act.sa_handler = removeStagingOnSignal;
+  sigemptyset(&act.sa_mask);
+  for (int sig : kSignals) sigaddset(&act.sa_mask, sig);
+  for (int i = 0; i < 3; ++i) {
+    ::sigaction(kSignals[i], nullptr, &earlierActions[i]);
+    // A signal the program ignores (nohup) stays ignored.
+    if (earlierActions[i].sa_handler != SIG_IGN) ::sigaction(kSignals[i], &act, nullptr);
   }
-  return StagingFolder(e);
-}
-
-StagingFolder::StagingFolder(StagingFolder&& other) noexcept : entry_(std::exchange(other.entry_, nullptr)) {}
-
-StagingFolder& StagingFolder::operator=(StagingFolder&& other) noexcept {
-  if (this != &other) {
-    this->~StagingFolder();
-    entry_ = std::exchange(other.entry_, nullptr);
-  }
-  return *this;
-}
-
-StagingFolder::~StagingFolder() {
-  if (!entry_ || !entry_->live) return;
-  (void)removeFolderTree(entry_->staged);
-  entry_->live = false;  // retired; the list keeps it for a handler walking it now
-}
-
-const fs::path& StagingFolder::path() const { return entry_->staged; }
-
-Status StagingFolder::replace(const fs::path& target) {
-  Status replaced = replaceFolder(entry_->staged, target);
-  if (!replaced) return withPath(target, replaced.error());
-  entry_->live = false;
-  return replaced;
 }
 
 Result<FileHead> readFileInFolder(const fs::path& folder, const std::string& name, std::size_t maxBytes) {

@@ -3,25 +3,15 @@
 // console (a kill leaves them to the sweep), and reads that stay inside a
 // folder (no link, junction or alternate data stream).
 #include <algorithm>
-#include <atomic>
-#include <mutex>
-#include <utility>
 
 #include "common/folder_files.h"
 #include "common/folders.h"
 #include "common/paths.h"
-#include "common/temp_files.h"
 #include "common/win32_support.h"
 
 namespace pt {
 
 namespace fs = std::filesystem;
-
-struct detail::StagingEntry {
-  fs::path staged;
-  std::atomic<bool> live{true};
-  StagingEntry* next = nullptr;
-};
 
 namespace {
 
@@ -29,14 +19,10 @@ Error withPath(const fs::path& path, const Error& e) {
   return Error{e.kind, utf8(path) + ": " + describe(e), e.code};
 }
 
-// A list that only grows (entries are retired, never freed), walked by the
-// console's control handler on a thread of its own.
-std::once_flag handlerInstalled;
-std::atomic<detail::StagingEntry*> stagingList{nullptr};
-
+// Runs on a thread of its own, while the program's threads go on.
 BOOL WINAPI removeStagingOnControl(DWORD) {
-  for (auto* e = stagingList.load(); e; e = e->next)
-    if (e->live.exchange(false)) (void)removeFolderTree(e->staged);
+  for (auto* e = detail::stagingFolders(); e; e = e->next)
+    if (e->live.load()) (void)removeFolderTree(e->staged);
   return FALSE;  // the default handler ends the process
 }
 
@@ -47,40 +33,7 @@ bool plainName(const std::string& name) {
 
 }  // namespace
 
-Result<StagingFolder> StagingFolder::beside(const fs::path& target) {
-  std::call_once(handlerInstalled, [] { SetConsoleCtrlHandler(removeStagingOnControl, TRUE); });
-  auto staged = makeStagingFolder(target);
-  if (!staged) return withPath(target, staged.error());
-  auto* e = new detail::StagingEntry;
-  e->staged = *staged;
-  e->next = stagingList.load();
-  while (!stagingList.compare_exchange_weak(e->next, e)) {
-  }
-  return StagingFolder(e);
-}
-
-StagingFolder::StagingFolder(StagingFolder&& other) noexcept : entry_(std::exchange(other.entry_, nullptr)) {}
-
-StagingFolder& StagingFolder::operator=(StagingFolder&& other) noexcept {
-  if (this != &other) {
-    this->~StagingFolder();
-    entry_ = std::exchange(other.entry_, nullptr);
-  }
-  return *this;
-}
-
-StagingFolder::~StagingFolder() {
-  if (entry_ && entry_->live.exchange(false)) (void)removeFolderTree(entry_->staged);
-}
-
-const fs::path& StagingFolder::path() const { return entry_->staged; }
-
-Status StagingFolder::replace(const fs::path& target) {
-  Status replaced = replaceFolder(entry_->staged, target);
-  if (!replaced) return withPath(target, replaced.error());
-  entry_->live = false;
-  return replaced;
-}
+void detail::guardStagingFolders() { SetConsoleCtrlHandler(removeStagingOnControl, TRUE); }
 
 Result<FileHead> readFileInFolder(const fs::path& folder, const std::string& name, std::size_t maxBytes) {
   const fs::path path = folder / pathFromUtf8(name);

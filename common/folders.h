@@ -58,4 +58,19 @@ Status replaceFolder(const std::filesystem::path& staged, const std::filesystem:
 // Removes a folder and everything in it (links are removed, not followed).
 Status removeFolderTree(const std::filesystem::path& folder);
 
+namespace detail {
+// The system's hold on a folder's lock, given up when destroyed, on any
+// thread.
+struct FolderHold {
+  virtual ~FolderHold() = default;
+};
+// Takes the lock of the existing folder `folder` (see FolderLock::exclusive);
+// null when the folder was replaced or removed while waiting, to be made and
+// taken again.
+Result<std::unique_ptr<FolderHold>> holdFolder(const std::filesystem::path& folder, bool wait);
+// Makes the folder `folder`, readable by its owner only; EEXIST when the
+// name is taken.
+Status makeOwnFolder(const std::filesystem::path& folder);
+}  // namespace detail
+
 }  // namespace pt

@@ -1,7 +1,8 @@
 // Whole-folder writes on Windows.
 #include <cerrno>
 #include <cwctype>
-#include <system_error>
+#include <future>
+#include <thread>
 
 #include "common/folders.h"
 #include "common/temp_files.h"
@@ -11,31 +12,27 @@ namespace pt {
 
 namespace fs = std::filesystem;
 
-// A named mutex per folder: its name comes from the folder's full path in
-// upper case (names differing only in case are one folder on Windows).
-// A mutex belongs to the thread that took it: a FolderLock is released on
-// the thread that made it.
-struct FolderLock::State {
-  win32::Handle mutex{nullptr};
-  bool owned = false;
-  bool created = false;
-  ~State() {
-    if (owned) ReleaseMutex(mutex.get());
+namespace detail {
+
+namespace {
+
+// A named mutex belongs to the thread that took it, and only that thread
+// can release it; a FolderLock may be dropped on any thread. So a thread of
+// its own takes the mutex, holds it and releases it when told.
+struct MutexHold final : FolderHold {
+  std::promise<void> release;
+  std::thread holder;
+  ~MutexHold() override {
+    release.set_value();
+    holder.join();
   }
 };
 
-FolderLock::FolderLock() = default;
-FolderLock::FolderLock(FolderLock&&) noexcept = default;
-FolderLock& FolderLock::operator=(FolderLock&&) noexcept = default;
-FolderLock::~FolderLock() = default;
-bool FolderLock::createdFolder() const { return s_ && s_->created; }
+}  // namespace
 
-Result<FolderLock> FolderLock::exclusive(const fs::path& folder, bool wait) {
-  FolderLock lock;
-  lock.s_ = std::make_unique<State>();
-  std::error_code ec;
-  if (fs::create_directories(folder, ec)) lock.s_->created = true;
-  if (ec) return Error{ErrorKind::Io, utf8(folder) + ": " + ec.message(), ec.value()};
+// A named mutex per folder: its name comes from the folder's full path in
+// upper case (names differing only in case are one folder on Windows).
+Result<std::unique_ptr<FolderHold>> holdFolder(const fs::path& folder, bool wait) {
   std::wstring key = win32::systemPath(folder);
   for (auto& c : key) c = static_cast<wchar_t>(std::towupper(c));
   std::uint64_t hash = 14695981039346656037ull;  // FNV-1a
@@ -45,28 +42,35 @@ Result<FolderLock> FolderLock::exclusive(const fs::path& folder, bool wait) {
   }
   wchar_t name[64];
   swprintf(name, 64, L"Local\\varnholt-folder-%016llx", static_cast<unsigned long long>(hash));
-  lock.s_->mutex.reset(CreateMutexW(nullptr, FALSE, name));
-  if (!lock.s_->mutex.valid()) return win32::lastError();
-  const DWORD got = WaitForSingleObject(lock.s_->mutex.get(), wait ? INFINITE : 0);
-  if (got == WAIT_TIMEOUT) return Error{ErrorKind::Busy, utf8(folder) + " is in use by another ptool", EBUSY};
-  // An abandoned mutex: its holder ended without releasing it; ours now.
-  if (got != WAIT_OBJECT_0 && got != WAIT_ABANDONED) return win32::lastError();
-  lock.s_->owned = true;
-  return lock;
+  win32::Handle mutex(CreateMutexW(nullptr, FALSE, name));
+  if (!mutex.valid()) return win32::lastError();
+  struct Taken {
+    DWORD wait, error;
+  };
+  std::promise<Taken> taken;
+  std::future<Taken> got = taken.get_future();
+  auto hold = std::make_unique<MutexHold>();
+  hold->holder = std::thread([mutex = std::move(mutex), wait, taken = std::move(taken),
+                              released = hold->release.get_future()]() mutable {
+    const DWORD w = WaitForSingleObject(mutex.get(), wait ? INFINITE : 0);
+    taken.set_value(Taken{w, GetLastError()});
+    // An abandoned mutex: its holder ended without releasing it; ours now.
+    if (w != WAIT_OBJECT_0 && w != WAIT_ABANDONED) return;
+    released.wait();
+    ReleaseMutex(mutex.get());
+  });
+  const Taken t = got.get();
+  if (t.wait == WAIT_TIMEOUT) return Error{ErrorKind::Busy, utf8(folder) + " is in use by another ptool", EBUSY};
+  if (t.wait != WAIT_OBJECT_0 && t.wait != WAIT_ABANDONED) return win32::systemError(t.error);
+  return std::unique_ptr<FolderHold>(std::move(hold));
 }
 
-Result<fs::path> makeStagingFolder(const fs::path& target) {
-  const fs::path parent = target.parent_path().empty() ? fs::path(".") : target.parent_path();
-  sweepStaleTemporaries(parent);
-  for (int attempt = 0; attempt < 100; ++attempt) {
-    const fs::path staged = parent / detail::tempName(target.filename());
-    detail::enterLive(staged);
-    if (CreateDirectoryW(win32::systemPath(staged).c_str(), nullptr)) return staged;
-    detail::leaveLive(staged);
-    if (GetLastError() != ERROR_ALREADY_EXISTS) return win32::lastError();
-  }
-  return errnoError(EEXIST);
+Status makeOwnFolder(const fs::path& folder) {
+  if (!CreateDirectoryW(win32::systemPath(folder).c_str(), nullptr)) return win32::lastError();
+  return Status::success();
 }
+
+}  // namespace detail
 
 Status replaceFolder(const fs::path& staged, const fs::path& target) {
   const std::wstring from = win32::systemPath(staged);
@@ -92,6 +96,7 @@ Status replaceFolder(const fs::path& staged, const fs::path& target) {
     win32::pause(100);
   }
   if (e != ERROR_SUCCESS) {
+    detail::leaveLive(aside);
     if (win32::heldElsewhere(e)) return Error{ErrorKind::Busy, utf8(target) + ": a file in the folder is open in another program", EBUSY};
     return win32::systemError(e);
   }
@@ -103,14 +108,6 @@ Status replaceFolder(const fs::path& staged, const fs::path& target) {
   }
   detail::leaveLive(staged);
   return removeFolderTree(aside);
-}
-
-Status removeFolderTree(const fs::path& folder) {
-  std::error_code ec;
-  fs::remove_all(folder, ec);
-  detail::leaveLive(folder);
-  if (ec) return Error{ErrorKind::Io, utf8(folder) + ": " + ec.message(), ec.value()};
-  return Status::success();
 }
 
 }  // namespace pt

@@ -1,5 +1,6 @@
 // The parts of the temporary-file engine that are the same on every system:
-// names, their owners, and the sweep of what dead processes left.
+// the file's target, names, their owners, and the sweep of what dead
+// processes left.
 #include "common/temp_files.h"
 
 #include <atomic>
@@ -16,6 +17,15 @@
 namespace pt {
 
 namespace fs = std::filesystem;
+
+TempFile::State::State(const fs::path& t) : target(t.parent_path().empty() ? fs::path(".") / t : t) {}
+
+TempFile::TempFile() = default;
+TempFile::TempFile(TempFile&&) noexcept = default;
+TempFile& TempFile::operator=(TempFile&&) noexcept = default;
+TempFile::~TempFile() = default;
+
+const fs::path& TempFile::target() const { return s_->target; }
 
 namespace detail {
 

@@ -68,7 +68,16 @@ class TempFile {
   // The same for the names of many placed files.
   static void flushNames(std::span<TempFile> files);
 
-  struct State;
+  // What every system keeps of a temporary file (temp_files.cpp); the
+  // system's own kind adds its handle (temp_files_posix.cpp,
+  // temp_files_win32.cpp).
+  struct State {
+    explicit State(const std::filesystem::path& target);
+    virtual ~State() = default;
+    std::filesystem::path target;  // "./name" for a bare name, so that it has a folder
+    std::filesystem::path named;   // the temporary file's path while it has one
+    bool placed = false;
+  };
 
  private:
   std::unique_ptr<State> s_;

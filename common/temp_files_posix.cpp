@@ -136,21 +136,17 @@ int linkUnnamed(int fd, const fs::path& name) {
   return ::linkat(fd, "", AT_FDCWD, name.c_str(), AT_EMPTY_PATH);
 }
 
-}  // namespace
-
-struct TempFile::State {
-  fs::path target;
-  fs::path named;  // the temporary file's path while it has one
+struct SystemTemp final : TempFile::State {
+  using State::State;
   int fd = -1;
   int slot = -1;  // its entry in the signal table
-  bool placed = false;
   mode_t mode = 0;  // the final permission bits
   bool chown = false;
   uid_t uid = 0;
   gid_t gid = 0;
   dev_t device = 0;
 
-  ~State() { drop(); }
+  ~SystemTemp() override { drop(); }
   void drop() {
     if (fd >= 0) ::close(fd);
     fd = -1;
@@ -183,18 +179,14 @@ struct TempFile::State {
   }
 };
 
-TempFile::TempFile() = default;
-TempFile::TempFile(TempFile&&) noexcept = default;
-TempFile& TempFile::operator=(TempFile&&) noexcept = default;
-TempFile::~TempFile() = default;
+SystemTemp& sys(const std::unique_ptr<TempFile::State>& s) { return static_cast<SystemTemp&>(*s); }
 
-const fs::path& TempFile::target() const { return s_->target; }
+}  // namespace
 
 Result<TempFile> TempFile::create(const fs::path& target, bool replacing) {
   TempFile t;
-  t.s_ = std::make_unique<State>();
-  State& s = *t.s_;
-  s.target = target.parent_path().empty() ? fs::path(".") / target : target;
+  t.s_ = std::make_unique<SystemTemp>(target);
+  SystemTemp& s = sys(t.s_);
   struct stat st {};
   if (replacing) {
     if (::stat(s.target.c_str(), &st) != 0) return errnoError(errno);
@@ -221,7 +213,7 @@ Result<TempFile> TempFile::create(const fs::path& target, bool replacing) {
 }
 
 Status TempFile::write(std::span<const std::span<const std::uint8_t>> parts) {
-  State& s = *s_;
+  SystemTemp& s = sys(s_);
   std::vector<iovec> iov;
   iov.reserve(parts.size());
   std::uint64_t total = 0;
@@ -261,12 +253,12 @@ Status TempFile::write(std::span<const std::span<const std::uint8_t>> parts) {
 }
 
 Status TempFile::flush() {
-  if (::fsync(s_->fd) != 0) return errnoError(errno);
+  if (::fsync(sys(s_).fd) != 0) return errnoError(errno);
   return Status::success();
 }
 
 Status TempFile::place(Placement placement) {
-  State& s = *s_;
+  SystemTemp& s = sys(s_);
   auto fail = [&](int e) -> Status {
     s.drop();
     return errnoError(e);
@@ -297,14 +289,14 @@ void TempFile::flushName() { detail::flushFolder(s_->target.parent_path()); }
 
 Status TempFile::flushAll(std::span<TempFile> files) {
   std::map<dev_t, int> devices;
-  for (const auto& f : files) devices.emplace(f.s_->device, f.s_->fd);
+  for (const auto& f : files) devices.emplace(sys(f.s_).device, sys(f.s_).fd);
   // syncfs reports any write-back error of the file system since `fd` was
   // opened, which was before its file was written (Linux 5.8 and later).
   for (const auto& [device, fd] : devices) {
     if (::syncfs(fd) == 0) continue;
     if (errno != ENOSYS) return errnoError(errno);
     for (auto& f : files)
-      if (f.s_->device == device)
+      if (sys(f.s_).device == device)
         if (Status flushed = f.flush(); !flushed)
           return Error{flushed.error().kind, utf8(f.target()) + ": " + describe(flushed.error()),
                        flushed.error().code};
@@ -318,11 +310,11 @@ void TempFile::flushNames(std::span<TempFile> files) {
   // once per folder.
   std::map<dev_t, int> devices;
   for (const auto& f : files)
-    if (f.s_->fd >= 0) devices.emplace(f.s_->device, f.s_->fd);
+    if (sys(f.s_).fd >= 0) devices.emplace(sys(f.s_).device, sys(f.s_).fd);
   for (const auto& [device, fd] : devices) {
     if (::syncfs(fd) == 0) continue;
     for (auto& f : files)
-      if (f.s_->device == device) f.flushName();
+      if (sys(f.s_).device == device) f.flushName();
   }
 }
 

@@ -85,17 +85,12 @@ DWORD retryWhileHeld(Step step) {
   return e;
 }
 
-}  // namespace
-
-struct TempFile::State {
-  fs::path target;
-  fs::path named;
+struct SystemTemp final : TempFile::State {
+  using State::State;
   Handle file;
-  bool placed = false;
-
   bool deletePending = false;  // the system removes the file with its handle
 
-  ~State() { drop(); }
+  ~SystemTemp() override { drop(); }
   void drop() {
     const bool goesWithHandle = file.valid() && deletePending;
     file.reset();
@@ -105,18 +100,14 @@ struct TempFile::State {
   }
 };
 
-TempFile::TempFile() = default;
-TempFile::TempFile(TempFile&&) noexcept = default;
-TempFile& TempFile::operator=(TempFile&&) noexcept = default;
-TempFile::~TempFile() = default;
+SystemTemp& sys(const std::unique_ptr<TempFile::State>& s) { return static_cast<SystemTemp&>(*s); }
 
-const fs::path& TempFile::target() const { return s_->target; }
+}  // namespace
 
 Result<TempFile> TempFile::create(const fs::path& target, bool replacing) {
   TempFile t;
-  t.s_ = std::make_unique<State>();
-  State& s = *t.s_;
-  s.target = target.parent_path().empty() ? fs::path(".") / target : target;
+  t.s_ = std::make_unique<SystemTemp>(target);
+  SystemTemp& s = sys(t.s_);
   if (replacing) {
     // A read-only file is not replaced behind the user's back.
     const DWORD attributes = GetFileAttributesW(win32::systemPath(s.target).c_str());
@@ -155,25 +146,25 @@ Status TempFile::write(std::span<const std::span<const std::uint8_t>> parts) {
     while (done < part.size()) {
       const DWORD want = static_cast<DWORD>(std::min<std::size_t>(part.size() - done, 1u << 30));
       DWORD n = 0;
-      if (!WriteFile(s_->file.get(), part.data() + done, want, &n, nullptr)) return win32::lastError();
+      if (!WriteFile(sys(s_).file.get(), part.data() + done, want, &n, nullptr)) return win32::lastError();
       if (n == 0) return errnoError(ENOSPC);
       done += n;
     }
     total += part.size();
   }
   LARGE_INTEGER size{};
-  if (!GetFileSizeEx(s_->file.get(), &size)) return win32::lastError();
+  if (!GetFileSizeEx(sys(s_).file.get(), &size)) return win32::lastError();
   if (static_cast<std::uint64_t>(size.QuadPart) != total) return errnoError(EIO);
   return Status::success();
 }
 
 Status TempFile::flush() {
-  if (!FlushFileBuffers(s_->file.get())) return win32::lastError();
+  if (!FlushFileBuffers(sys(s_).file.get())) return win32::lastError();
   return Status::success();
 }
 
 Status TempFile::place(Placement placement) {
-  State& s = *s_;
+  SystemTemp& s = sys(s_);
   const std::wstring to = win32::systemPath(s.target);
   const DWORD earlier = GetFileAttributesW(to.c_str());
   if (earlier != INVALID_FILE_ATTRIBUTES && placement == Placement::NoReplace) {
