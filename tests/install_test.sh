@@ -1,26 +1,38 @@
 #!/bin/bash
 # Installs the build into a scratch prefix and checks the installed tree as a
-# desktop would use it. Arguments: the build folder and the project version.
+# desktop would use it. Arguments: the build folder, the project version, and
+# "window" when the desktop program was built ("no-window": its program,
+# desktop entry, icons and manual page must not be installed).
 set -u
-build=$(realpath "$1") version=$2
+build=$(realpath "$1") version=$2 window=$3
 tmp=$(mktemp -d) && trap 'rm -rf "$tmp"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
 cmake --install "$build" --prefix "$tmp" >/dev/null || fail "cmake --install"
-for f in bin/ptool share/varnholt/bmp_header.bin share/applications/varnholt.desktop \
-  share/mime/packages/varnholt-pt.xml share/thumbnailers/varnholt.thumbnailer \
-  share/icons/hicolor/scalable/apps/varnholt.svg share/doc/varnholt/LICENSE; do
+for f in bin/ptool share/varnholt/bmp_header.bin share/mime/packages/varnholt-pt.xml \
+  share/thumbnailers/varnholt.thumbnailer share/doc/varnholt/LICENSE; do
   [ -f "$tmp/$f" ] || fail "$f not installed"
 done
-for n in 16 32 48 64 128 256; do
-  size=$(identify -format '%wx%h' "$tmp/share/icons/hicolor/${n}x$n/apps/varnholt.png") && [ "$size" = "${n}x$n" ] ||
-    fail "${n}x$n icon is '$size'"
+window_parts=(bin/varnholt share/applications/varnholt.desktop share/icons/hicolor/scalable/apps/varnholt.svg
+  share/man/man1/varnholt.1.gz)
+for f in "${window_parts[@]}"; do
+  if [ "$window" = window ]; then
+    [ -f "$tmp/$f" ] || fail "$f not installed"
+  else
+    [ -e "$tmp/$f" ] && fail "$f installed without the window"
+  fi
 done
+if [ "$window" = window ]; then
+  for n in 16 32 48 64 128 256; do
+    size=$(identify -format '%wx%h' "$tmp/share/icons/hicolor/${n}x$n/apps/varnholt.png") && [ "$size" = "${n}x$n" ] ||
+      fail "${n}x$n icon is '$size'"
+  done
+fi
 [ -e "$tmp/bin/bmp_header.bin" ] && fail "bmp_header.bin beside the installed ptool"
 cmp -s "$tmp/share/varnholt/bmp_header.bin" "$(dirname "$0")/../data/bmp_header.bin" ||
   fail "installed bmp_header.bin differs from data/"
 
-if command -v desktop-file-validate >/dev/null; then
+if [ "$window" = window ] && command -v desktop-file-validate >/dev/null; then
   desktop-file-validate "$tmp/share/applications/varnholt.desktop" || fail "desktop entry"
 fi
 update-mime-database "$tmp/share/mime" >/dev/null 2>&1 || fail "update-mime-database"
@@ -49,8 +61,7 @@ for cmd in $(bin/ptool --help | sed -n '/^Subcommands:/,/^$/s/^  \([a-z-]*\) .*/
 done
 zcat share/doc/varnholt/changelog.gz | head -1 | grep -q "^varnholt ($version) " || fail "changelog does not start with $version"
 
-if [ -x bin/varnholt ]; then
-  [ -f share/man/man1/varnholt.1.gz ] || fail "varnholt.1.gz not installed"
+if [ "$window" = window ]; then
   # --help and --version need no display.
   nodisplay=(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM timeout 60)
   out=$("${nodisplay[@]}" bin/varnholt --version 2>&1)
