@@ -4,22 +4,15 @@
 #include <cstdio>
 #include <map>
 
-#include "bitmap/bitmap_import.h"
 #include "common/file_io.h"
 #include "common/folder_files.h"
-#include "exchange/raw_tex.h"
 #include "exchange/slot_files.h"
-#include "png/png_import.h"
 
 namespace pt {
 
 namespace fs = std::filesystem;
 
 namespace {
-
-// Far more than a slot's file of any format (a bitmap is about 130 KB): a
-// larger file is refused before it is read.
-constexpr std::size_t kSlotFileMaxBytes = 64 << 20;
 
 Result<std::vector<ManifestEntry>> fromNames(const fs::path& folder) {
   std::map<std::uint8_t, std::vector<std::string>> found;
@@ -41,20 +34,6 @@ Result<std::vector<ManifestEntry>> fromNames(const fs::path& folder) {
   if (!twice.empty())
     return Error{ErrorKind::Invalid, utf8(folder) + ": two files for one slot (" + twice + ")"};
   return files;
-}
-
-Result<ImportNotes> importBytes(PtFile& file, std::uint8_t slot, std::span<const std::uint8_t> bytes,
-                                SlotFileFormat format, const ImportOptions& options) {
-  switch (format) {
-    case SlotFileFormat::Tex: return importRawTexBytes(bytes, file.slots[slot]);
-    case SlotFileFormat::Bmp: return importBitmapBytes(bytes, file.slots[slot], slot, options);
-    case SlotFileFormat::Png: break;
-  }
-  if (bytes.size() > kMaxPngFileSize)
-    return Error{ErrorKind::Unsupported, "the file has " + std::to_string(bytes.size()) +
-                                             " bytes; PNG files over " + std::to_string(kMaxPngFileSize >> 20) +
-                                             " MB are not imported"};
-  return importPngBytes(bytes, file.slots[slot], slot, options);
 }
 
 }  // namespace
@@ -107,7 +86,7 @@ FolderImport SlotFolder::importInto(PtFile& file, const ImportOptions& options) 
              utf8(path) + ": the file has " + std::to_string(head->size) + " bytes, far more than a slot's file");
     } else if (!matchesManifest(f, head->bytes)) {
       refuse(ErrorKind::Invalid, f.file + " does not match the manifest: the folder mixes two exports");
-    } else if (auto notes = importBytes(copy, f.slot, head->bytes, *format, options); !notes) {
+    } else if (auto notes = importSlotBytes(copy, f.slot, head->bytes, *format, options); !notes) {
       refuse(notes.error().kind, utf8(path) + ": " + describe(notes.error()), notes.error().code);
     } else {
       result.loaded.push_back({{f.slot, path}, *notes});

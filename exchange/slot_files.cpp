@@ -99,15 +99,31 @@ Status exportSlotPng(const PtFile& file, std::uint8_t slot, const fs::path& path
   return shownExport(file, slot, path, SlotFileFormat::Png, nullptr, alphaView, prompt);
 }
 
+Result<ImportNotes> importSlotBytes(PtFile& file, std::uint8_t slot, std::span<const std::uint8_t> bytes,
+                                    SlotFileFormat format, const ImportOptions& options) {
+  if (slot >= kSlotCount) return noSlot(slot);
+  if (format != SlotFileFormat::Tex && bytes.size() > kSlotFileMaxBytes)
+    return Error{ErrorKind::Unsupported, "the file has more than " + std::to_string(kSlotFileMaxBytes) +
+                                             " bytes, far more than a slot's file"};
+  switch (format) {
+    case SlotFileFormat::Tex: return importRawTexBytes(bytes, file.slots[slot]);
+    case SlotFileFormat::Bmp: return importBitmapBytes(bytes, file.slots[slot], slot, options);
+    case SlotFileFormat::Png: break;
+  }
+  if (bytes.size() > kMaxPngFileSize)
+    return Error{ErrorKind::Unsupported, "the file has " + std::to_string(bytes.size()) + " bytes; PNG files over " +
+                                             std::to_string(kMaxPngFileSize >> 20) + " MB are not imported"};
+  return importPngBytes(bytes, file.slots[slot], slot, options);
+}
+
 Result<ImportNotes> importSlotFile(PtFile& file, std::uint8_t slot, const fs::path& path,
                                    SlotFileFormat format, const ImportOptions& options) {
   if (slot >= kSlotCount) return noSlot(slot);
-  switch (format) {
-    case SlotFileFormat::Tex: return importRawTexFile(path, file.slots[slot]);
-    case SlotFileFormat::Bmp: return importBitmapFile(path, file.slots[slot], slot, options);
-    case SlotFileFormat::Png: break;
-  }
-  return importPngFile(path, file.slots[slot], slot, options);
+  // A raw file's bytes past the slot's are never used; of any other file one
+  // byte past the limit is enough to refuse it.
+  auto bytes = readFileHead(path, format == SlotFileFormat::Tex ? kRawTexSize : kSlotFileMaxBytes + 1);
+  if (!bytes) return bytes.error();
+  return importSlotBytes(file, slot, *bytes, format, options);
 }
 
 Result<ImportNotes> importRawTex(PtFile& file, std::uint8_t slot, const fs::path& path) {

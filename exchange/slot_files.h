@@ -56,8 +56,18 @@ Status exportBitmap(const PtFile& file, std::uint8_t slot, const std::filesystem
 Status exportSlotPng(const PtFile& file, std::uint8_t slot, const std::filesystem::path& path,
                      UserPrompt& prompt, bool alphaView = false);
 
-// Import of one slot from a file in `format`; a refused file leaves the slot
-// as it was.
+// Far more than a slot's file of any format (a bitmap is about 260 KB at 32
+// bits): a larger file is refused before it is read whole.
+inline constexpr std::size_t kSlotFileMaxBytes = 64 << 20;
+
+// Import of one slot from the bytes of a slot file in `format`; a refused
+// file leaves the slot as it was. A bitmap or PNG of more than
+// kSlotFileMaxBytes, or a PNG of more than kMaxPngFileSize, is refused
+// unread; a raw file gives only the bytes the slot holds.
+Result<ImportNotes> importSlotBytes(PtFile& file, std::uint8_t slot, std::span<const std::uint8_t> bytes,
+                                    SlotFileFormat format, const ImportOptions& options);
+
+// The same from a file: its bytes, read up to the limit, to importSlotBytes.
 Result<ImportNotes> importSlotFile(PtFile& file, std::uint8_t slot, const std::filesystem::path& path,
                                    SlotFileFormat format, const ImportOptions& options);
 

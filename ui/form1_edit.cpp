@@ -8,7 +8,7 @@
 #include <QUndoStack>
 
 #include "container/slot_clip.h"
-#include "png/png_import.h"
+#include "exchange/slot_files.h"
 #include "ui/form1.h"
 #include "ui/palette_edit.h"
 #include "ui/palette_grid.h"
@@ -124,7 +124,7 @@ void Form1::pasteSlot() {
       logLine(slot + " pasted from a copied slot");
       break;
     case ClipboardSlot::Kind::Png:
-      const pt::Result<pt::ImportNotes> imported = pt::importPngBytes(bytes, ptFile.slots[*n], *n, options);
+      const pt::Result<pt::ImportNotes> imported = pt::importSlotBytes(ptFile, *n, bytes, pt::SlotFileFormat::Png, options);
       if (!imported) return refused(pt::describe(imported.error()));
       logLine(slot + " loaded with the clipboard's picture");
       notes = pt::describeNotes(*imported, options);
