@@ -2,8 +2,7 @@
 
 #include <cstdio>
 
-#include "batch/folder_export.h"
-#include "common/batch_write.h"
+#include "batch/export_all.h"
 #include "common/file_io.h"
 #include "common/paths.h"
 
@@ -33,44 +32,6 @@ Status buildExportFiles(const PtFile& file, const std::string& containerName, Sl
               std::span(reinterpret_cast<const std::uint8_t*>(manifest.data()), manifest.size()));
 }
 
-Result<std::vector<PlannedFile>> planExport(const PtFile& file, const std::string& containerName,
-                                            const fs::path& folder, SlotFileFormat format,
-                                            const BmpHeader* header) {
-  std::vector<PlannedFile> files;
-  const Status built = buildExportFiles(file, containerName, format, header,
-                                        [&](const std::string& name, std::span<const std::uint8_t> bytes) {
-                                          files.push_back({folder / pathFromUtf8(name), Bytes(bytes.begin(), bytes.end())});
-                                          return Status::success();
-                                        });
-  if (!built) return built.error();
-  return files;
-}
-
-std::vector<fs::path> existingTargets(const std::vector<PlannedFile>& files) {
-  std::vector<fs::path> found;
-  for (const auto& f : files)
-    if (fileExists(f.path)) found.push_back(f.path);
-  return found;
-}
-
-Status writePlannedFiles(const fs::path& folder, const std::vector<PlannedFile>& files) {
-  FolderExport exported(true);
-  exported.add(folder);
-  auto refusals = exported.prepare();
-  if (!refusals) return refusals.error();
-  if (!refusals->empty()) {
-    std::string all = refusals->front();
-    for (std::size_t i = 1; i < refusals->size(); ++i) all += "; " + (*refusals)[i];
-    return Error{ErrorKind::Declined, all};
-  }
-  BatchWriter writer(BatchWriter::Existing::Keep);
-  for (const auto& f : files)
-    if (auto added = writer.add(exported.staged(0) / f.path.filename(), f.bytes); !added)
-      return exported.named(added.error());
-  if (Status committed = writer.commit(); !committed) return exported.named(committed.error());
-  return exported.place();
-}
-
 namespace {
 // "3 of the 18 files to write exist already in DIR:\nslot00.png, ... and 1 more\nOverwrite them?"
 std::string replaceQuestion(const std::vector<fs::path>& existing, std::size_t planned, const fs::path& folder) {
@@ -86,13 +47,24 @@ std::string replaceQuestion(const std::vector<fs::path>& existing, std::size_t p
 
 Result<std::size_t> exportSlotFolder(const PtFile& file, const std::string& containerName, const fs::path& folder,
                                      SlotFileFormat format, const BmpHeader* header, UserPrompt& prompt) {
-  const auto plan = planExport(file, containerName, folder, format, header);
-  if (!plan) return plan.error();
-  const auto existing = existingTargets(*plan);
-  if (!existing.empty() && !prompt.askYesNo("Export all slots", replaceQuestion(existing, plan->size(), folder)))
+  std::vector<fs::path> planned, existing;
+  for (std::uint8_t i = 0; i < kSlotCount; ++i)
+    if (file.slots[i].used == 1) planned.push_back(folder / slotFileName(i, format));
+  planned.push_back(folder / kManifestName);
+  for (const auto& path : planned)
+    if (fileExists(path)) existing.push_back(path);
+  if (!existing.empty() && !prompt.askYesNo("Export all slots", replaceQuestion(existing, planned.size(), folder)))
     return Error{ErrorKind::Declined, "the existing files were kept"};
-  if (Status written = writePlannedFiles(folder, *plan); !written) return written.error();
-  return plan->size() - 1;
+  const ExportAllResult done =
+      exportContainersToFolders({{pathFromUtf8(containerName), folder, &file}}, format, header, true);
+  if (!done.refusals.empty()) {
+    std::string all = done.refusals.front();
+    for (std::size_t i = 1; i < done.refusals.size(); ++i) all += "; " + done.refusals[i];
+    return Error{ErrorKind::Declined, all};
+  }
+  if (!done.failed.empty()) return done.failed.front().error;
+  if (!done.stopped) return done.stopped.error();
+  return planned.size() - 1;
 }
 
 }  // namespace pt

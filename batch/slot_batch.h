@@ -1,7 +1,7 @@
 #pragma once
 // A container's slots as a folder of files: export-all writes "slotNN.EXT"
 // for every used slot and "manifest.json" beside them (batch/manifest.h),
-// into a folder that is replaced whole (batch/folder_export.h); import-all
+// into a folder that is replaced whole (batch/export_all.h); import-all
 // reads them back (batch/slot_folder.h).
 #include <cstdint>
 #include <filesystem>
@@ -29,28 +29,11 @@ using TakeFile = std::function<Status(const std::string& name, std::span<const s
 Status buildExportFiles(const PtFile& file, const std::string& containerName, SlotFileFormat format,
                         const BmpHeader* header, const TakeFile& take);
 
-// One file export-all writes: its place in the folder and its bytes.
-struct PlannedFile {
-  std::filesystem::path path;
-  Bytes bytes;
-};
-
-// Every used slot's file and the manifest, in `folder`; nothing is written.
-Result<std::vector<PlannedFile>> planExport(const PtFile& file, const std::string& containerName,
-                                            const std::filesystem::path& folder, SlotFileFormat format,
-                                            const BmpHeader* header);
-
-// The planned files that something already stands at.
-std::vector<std::filesystem::path> existingTargets(const std::vector<PlannedFile>& files);
-
-// Replaces the folder whole with the planned files (FolderExport: an
-// earlier export there goes, anything else in it refuses the export).
-Status writePlannedFiles(const std::filesystem::path& folder, const std::vector<PlannedFile>& files);
-
-// Export of all slots of one container into `folder`, replaced whole: every
-// used slot's file and the manifest. When files stand at their places the
-// prompt is asked once, with how many and the first few by name; No writes
-// nothing (Declined). Returns the number of slot files written.
+// Export of all slots of one container in memory into `folder`, replaced
+// whole (exportContainersToFolders): every used slot's file and the
+// manifest. When files stand at their places the prompt is asked once, with
+// how many and the first few by name; No writes nothing (Declined). Returns
+// the number of slot files written.
 Result<std::size_t> exportSlotFolder(const PtFile& file, const std::string& containerName,
                                      const std::filesystem::path& folder, SlotFileFormat format,
                                      const BmpHeader* header, UserPrompt& prompt);

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "common/byte_reader.h"
+#include "common/data_files.h"
 #include "common/file_io.h"
 #include "common/paths.h"
 
@@ -39,6 +40,13 @@ Result<BmpHeader> loadBmpHeader(const std::filesystem::path& path) {
   if (auto usable = checkBmpHeader(loaded); !usable)
     return Error{ErrorKind::Invalid, name + " " + usable.error().detail + ".", 0};
   return loaded;
+}
+
+Result<BmpHeader> loadBmpHeaderOf(const std::filesystem::path& programFolder) {
+  auto loaded = loadBmpHeader(findDataFile(programFolder, kBmpHeaderFileName));
+  if (loaded) return *loaded;
+  return Error{loaded.error().kind, describe(loaded.error()) + "\nBitmap work needs " +
+                                        std::string(kBmpHeaderFileName) + " beside the program."};
 }
 
 }  // namespace pt

@@ -15,6 +15,11 @@ inline constexpr const char* kBmpHeaderFileName = "bmp_header.bin";
 // Loads the template; a refusal's detail is fit for a message box.
 Result<BmpHeader> loadBmpHeader(const std::filesystem::path& path);
 
+// Loads the template a program in `programFolder` ships with (findDataFile:
+// beside it in a build tree, under share/varnholt when installed); a
+// refusal says where it belongs.
+Result<BmpHeader> loadBmpHeaderOf(const std::filesystem::path& programFolder);
+
 // Whether the template can start an uncompressed 8-bit bitmap with its
 // palette at 54 and pixels at 1078; Invalid with the reason when it cannot.
 Status checkBmpHeader(const BmpHeader& header);

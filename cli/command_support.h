@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "cli/container_locks.h"
+#include "common/container_locks.h"
 #include "common/error.h"
 #include "container/pt_file.h"
 #include "options/import_options.h"

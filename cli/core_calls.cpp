@@ -1,8 +1,6 @@
 #include "cli/core_calls.h"
 
-#include "common/data_files.h"
 #include "common/file_io.h"
-#include "common/program.h"
 #include "container/pt_reader.h"
 #include "container/pt_writer.h"
 #include "exchange/check_file.h"
@@ -27,8 +25,8 @@ Status saveContainer(const PtFile& file, const fs::path& path, UserPrompt& promp
 }
 
 Status exportSlot(const PtFile& file, std::uint8_t slot, const fs::path& path, SlotFileFormat format,
-                  const BmpHeader* header, bool alphaView, UserPrompt& prompt) {
-  Status written = exportSlotFile(file, slot, path, format, header, alphaView, prompt);
+                  bool alphaView, UserPrompt& prompt) {
+  Status written = exportSlotFile(file, slot, path, format, nullptr, alphaView, prompt);
   if (!written && written.error().kind == ErrorKind::Declined) return declined();
   return written;
 }
@@ -36,13 +34,6 @@ Status exportSlot(const PtFile& file, std::uint8_t slot, const fs::path& path, S
 Status writeAskedFile(const fs::path& path, std::span<const std::uint8_t> bytes, UserPrompt& prompt) {
   if (!checkFile(path, 0, prompt)) return declined();
   return safeWriteFile(path, bytes);
-}
-
-Result<BmpHeader> headerBesideProgram() {
-  auto loaded = loadBmpHeader(findDataFile(programFolder(), kBmpHeaderFileName));
-  if (loaded) return *loaded;
-  return Error{loaded.error().kind, describe(loaded.error()) + "\nBitmap work needs " +
-                                        std::string(kBmpHeaderFileName) + " beside the program."};
 }
 
 }  // namespace pt::cli

@@ -6,10 +6,8 @@
 #include <filesystem>
 #include <optional>
 #include <span>
-#include <span>
 #include <string>
 
-#include "bitmap/bmp_header.h"
 #include "common/error.h"
 #include "common/user_prompt.h"
 #include "container/pt_file.h"
@@ -24,17 +22,14 @@ Result<PtFile> readContainer(const std::filesystem::path& path);
 // is refused with the hint to --force.
 Status saveContainer(const PtFile& file, const std::filesystem::path& path, UserPrompt& prompt);
 
-// pt::exportSlotFile, with the same hint.
+// pt::exportSlotFile (a bitmap with the template the program ships with),
+// with the same hint.
 Status exportSlot(const PtFile& file, std::uint8_t slot, const std::filesystem::path& path,
-                  SlotFileFormat format, const BmpHeader* header, bool alphaView, UserPrompt& prompt);
+                  SlotFileFormat format, bool alphaView, UserPrompt& prompt);
 
 // Writes a file as the exports do (asks before replacing, refuses what is
 // not a regular file, flushed).
 Status writeAskedFile(const std::filesystem::path& path, std::span<const std::uint8_t> bytes,
                       UserPrompt& prompt);
-
-// The bitmap header template beside the program, with the reason it is
-// missing or unfit.
-Result<BmpHeader> headerBesideProgram();
 
 }  // namespace pt::cli

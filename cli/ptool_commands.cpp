@@ -41,15 +41,12 @@ int cmdExport(const std::string& in, std::uint8_t slot, const std::string& out, 
               bool force) {
   const auto format = slotFileFormatOf(out);
   if (!format) return usageError("OUT must end in .tex, .bmp or .png");
-  if (alpha && *format == SlotFileFormat::Tex) return usageError("--alpha needs a .bmp or .png file");
+  if (alpha && !holdsAlphaView(*format)) return usageError("--alpha needs a .bmp or .png file");
   auto opened = openContainer(in);
   if (!opened) return kFailed;
   const std::string n = std::to_string(slot);
-  Result<BmpHeader> header = BmpHeader{};
-  if (*format == SlotFileFormat::Bmp) header = headerBesideProgram();
   CliPrompt prompt(force);
-  const Status done = header ? exportSlot(opened->file, slot, pathFromUtf8(out), *format, &*header, alpha, prompt)
-                             : Status(header.error());
+  const Status done = exportSlot(opened->file, slot, pathFromUtf8(out), *format, alpha, prompt);
   if (done) {
     std::cout << "Slot " << n << " extracted as " << out << '\n';
     return kOk;

@@ -19,6 +19,12 @@ std::vector<std::string> startProgram(int argc, char** argv);
 // Linux: /proc/self/exe; Windows: GetModuleFileNameW.
 std::filesystem::path programFolder();
 
+// Keeps the memory a long batch frees for its next steps instead of handing
+// it back to the system and faulting it in again (glibc's malloc; nothing
+// elsewhere). For a run over many containers, which pass through memory one
+// after another.
+void keepFreedMemory();
+
 // A function that a library loaded into the process provides, or null; used
 // to reach the OpenMP runtime that libimagequant may have loaded, without
 // linking any. Windows builds link no OpenMP: always null there.

@@ -49,6 +49,8 @@ std::filesystem::path programFolder() {
   }
 }
 
+void keepFreedMemory() {}
+
 void* loadedFunction(const char*) { return nullptr; }
 
 }  // namespace pt

@@ -8,6 +8,7 @@
 #include "bitmap/slot_bitmap_writer.h"
 #include "common/paths.h"
 #include "common/file_io.h"
+#include "common/program.h"
 #include "exchange/check_file.h"
 #include "png/png_import.h"
 #include "png/slot_png_writer.h"
@@ -56,6 +57,16 @@ const char* extensionOf(SlotFileFormat format) {
   return "";
 }
 
+bool holdsAlphaView(SlotFileFormat format) { return format != SlotFileFormat::Tex; }
+
+Result<std::optional<BmpHeader>> slotFileHeader(SlotFileFormat format, const BmpHeader* given) {
+  if (given) return std::optional<BmpHeader>(*given);
+  if (format != SlotFileFormat::Bmp) return std::optional<BmpHeader>();
+  auto loaded = loadBmpHeaderOf(programFolder());
+  if (!loaded) return loaded.error();
+  return std::optional<BmpHeader>(*loaded);
+}
+
 Result<Bytes> slotFileBytes(const PtFile& file, std::uint8_t slot, SlotFileFormat format,
                             const BmpHeader* header, bool alphaView) {
   if (slot >= kSlotCount) return noSlot(slot);
@@ -80,7 +91,9 @@ Status writeSlotFile(const PtFile& file, std::uint8_t slot, const fs::path& path
 
 Status exportSlotFile(const PtFile& file, std::uint8_t slot, const fs::path& path, SlotFileFormat format,
                       const BmpHeader* header, bool alphaView, UserPrompt& prompt) {
-  auto bytes = slotFileBytes(file, slot, format, header, alphaView);
+  const auto templ = slotFileHeader(format, header);
+  if (!templ) return templ.error();
+  auto bytes = slotFileBytes(file, slot, format, templ->has_value() ? &**templ : nullptr, alphaView);
   if (!bytes) return bytes.error();
   return writeSlotFile(file, slot, path, *bytes, prompt);
 }

@@ -27,6 +27,15 @@ std::optional<SlotFileFormat> slotFileFormatOf(const std::filesystem::path& path
 std::optional<SlotFileFormat> slotFileFormatNamed(std::string_view name);
 const char* extensionOf(SlotFileFormat format);  // ".tex", ".bmp", ".png"
 
+// Whether a file in `format` can hold the alpha map instead of the picture
+// (the alpha view); a raw file holds the slot's data as it is.
+bool holdsAlphaView(SlotFileFormat format);
+
+// The header template a file in `format` needs: `given` when there is one,
+// else for bitmaps the template the running program ships with
+// (loadBmpHeaderOf), with the reason it is missing; none for other formats.
+Result<std::optional<BmpHeader>> slotFileHeader(SlotFileFormat format, const BmpHeader* given = nullptr);
+
 // The bytes of a used slot's file; NotUsed for an unused slot. `header` is
 // needed for bitmaps only.
 Result<Bytes> slotFileBytes(const PtFile& file, std::uint8_t slot, SlotFileFormat format,
@@ -39,9 +48,9 @@ Result<Bytes> slotFileBytes(const PtFile& file, std::uint8_t slot, SlotFileForma
 Status writeSlotFile(const PtFile& file, std::uint8_t slot, const std::filesystem::path& path,
                      std::span<const std::uint8_t> content, UserPrompt& prompt);
 
-// Export of slot `slot` as a file in `format` (`header`: bitmaps only):
-// slotFileBytes, then writeSlotFile. The error of either, with its reason;
-// shows nothing.
+// Export of slot `slot` as a file in `format` (`header`: bitmaps only; the
+// program's own when null, see slotFileHeader): slotFileBytes, then
+// writeSlotFile. The error of either, with its reason; shows nothing.
 Status exportSlotFile(const PtFile& file, std::uint8_t slot, const std::filesystem::path& path,
                       SlotFileFormat format, const BmpHeader* header, bool alphaView,
                       UserPrompt& prompt);

@@ -122,6 +122,7 @@ TEST_F(Ptool, RefusalsGiveTheSystemsLineThenTheReason) {
   const std::string kept = "File exists. Overwrite? No (give --force to replace it)";
   const struct { std::string args, line, reason; } cases[] = {
       {"info " + q("wrong.pt"), "Open failed of " + (dir / "wrong.pt").string(), noMagic},
+      {"export-all " + s + " " + q("wrong.pt") + " -d " + q("all"), "Nothing extracted\nOpen failed of " + (dir / "wrong.pt").string(), noMagic},
       {"info " + q("none.pt"), "Open failed of " + (dir / "none.pt").string(), "No such file or directory"},
       {"copy " + q("short.pt") + " " + o, "Open failed of " + (dir / "short.pt").string(),
        "The file is too short for a Paint Tool file: it has 60000 bytes, a Paint Tool file has 1409024."},
@@ -174,6 +175,8 @@ TEST_F(Ptool, ExportAllWritesEveryUsedSlotAndAManifestThatRecordsEachFile) {
   }
   r = runPtool("export-all " + many + " -d " + q("many") + " --format tex");
   ASSERT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(std::count(r.out.begin(), r.out.end(), '\n'), 16);
+  EXPECT_TRUE(r.out.starts_with("Slots of " + sample.string() + " extracted into " + (dir / "many/sample").string() + "\n")) << r.out;
   EXPECT_EQ(std::distance(fs::recursive_directory_iterator(dir / "many"), {}), 16 * 19);  // folders too
   EXPECT_EQ(readAll(dir / "many/c14/slot19.tex"), buildRawTex(makeSamplePtFile().slots[19]));
 }

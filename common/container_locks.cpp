@@ -1,11 +1,11 @@
-#include "cli/container_locks.h"
+#include "common/container_locks.h"
 
 #include <algorithm>
 #include <tuple>
 
 #include "common/file_io.h"
 
-namespace pt::cli {
+namespace pt {
 
 Result<ContainerLocks> ContainerLocks::lock(const std::vector<std::filesystem::path>& paths) {
   struct Id {
@@ -30,4 +30,4 @@ Result<ContainerLocks> ContainerLocks::lock(const std::vector<std::filesystem::p
   return held;
 }
 
-}  // namespace pt::cli
+}  // namespace pt

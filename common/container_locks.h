@@ -8,7 +8,7 @@
 #include "common/error.h"
 #include "common/file_lock.h"
 
-namespace pt::cli {
+namespace pt {
 
 class ContainerLocks {
  public:
@@ -22,4 +22,4 @@ class ContainerLocks {
   std::vector<FileLock> locks_;
 };
 
-}  // namespace pt::cli
+}  // namespace pt
