@@ -13,21 +13,11 @@ for f in bin/ptool share/varnholt/bmp_header.bin share/mime/packages/varnholt-pt
   share/thumbnailers/varnholt.thumbnailer share/doc/varnholt/LICENSE; do
   [ -f "$tmp/$f" ] || fail "$f not installed"
 done
-window_parts=(bin/varnholt share/applications/varnholt.desktop share/icons/hicolor/scalable/apps/varnholt.svg
-  share/man/man1/varnholt.1.gz)
-for f in "${window_parts[@]}"; do
-  if [ "$window" = window ]; then
-    [ -f "$tmp/$f" ] || fail "$f not installed"
-  else
-    [ -e "$tmp/$f" ] && fail "$f installed without the window"
-  fi
+for f in bin/varnholt share/applications/varnholt.desktop share/icons/hicolor/scalable/apps/varnholt.svg \
+  share/man/man1/varnholt.1.gz; do
+  [ -e "$tmp/$f" ] && found=installed || found=missing
+  [ "$found" = "$([ "$window" = window ] && echo installed || echo missing)" ] || fail "$f $found in a $window build"
 done
-if [ "$window" = window ]; then
-  for n in 16 32 48 64 128 256; do
-    size=$(identify -format '%wx%h' "$tmp/share/icons/hicolor/${n}x$n/apps/varnholt.png") && [ "$size" = "${n}x$n" ] ||
-      fail "${n}x$n icon is '$size'"
-  done
-fi
 [ -e "$tmp/bin/bmp_header.bin" ] && fail "bmp_header.bin beside the installed ptool"
 cmp -s "$tmp/share/varnholt/bmp_header.bin" "$(dirname "$0")/../data/bmp_header.bin" ||
   fail "installed bmp_header.bin differs from data/"
@@ -62,6 +52,10 @@ done
 zcat share/doc/varnholt/changelog.gz | head -1 | grep -q "^varnholt ($version) " || fail "changelog does not start with $version"
 
 if [ "$window" = window ]; then
+  for n in 16 32 48 64 128 256; do
+    size=$(identify -format '%wx%h' "share/icons/hicolor/${n}x$n/apps/varnholt.png") && [ "$size" = "${n}x$n" ] ||
+      fail "${n}x$n icon is '$size'"
+  done
   # --help and --version need no display.
   nodisplay=(env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM timeout 60)
   out=$("${nodisplay[@]}" bin/varnholt --version 2>&1)
