@@ -132,24 +132,6 @@ TEST(ContainerRead, RefusalsAndTheirMessages) {
   EXPECT_EQ(serializePtFile(*read), positionalContainer());
 }
 
-TEST(ContainerWrite, AsksBeforeReplacingAndReplacesAsAWhole) {
-  ScratchDir dir;
-  const PtFile f = makeSamplePtFile();
-  ScriptedPrompt prompt;
-  const Bytes longer(kFileSize + 4096, 0x77);
-  test::writeAllBytes(dir / "old.pt", longer);
-  prompt.answers = {false, true};
-  ASSERT_TRUE(savePtFile(f, dir / "new.pt", prompt).ok());  // nothing to ask
-  const Status no = savePtFile(f, dir / "old.pt", prompt);
-  EXPECT_EQ(no.error().kind, ErrorKind::Declined);
-  EXPECT_EQ(readAll(dir / "old.pt"), longer);
-  ASSERT_TRUE(savePtFile(f, dir / "old.pt", prompt).ok());
-  ASSERT_EQ(prompt.questions.size(), 2u);
-  EXPECT_EQ(prompt.questions[0].title + ": " + prompt.questions[0].text, "File: File exists. Overwrite?");
-  EXPECT_EQ(readAll(dir / "old.pt"), makeSampleContainer()) << "bytes of the longer file survived";
-  EXPECT_EQ(readAll(dir / "new.pt"), makeSampleContainer());
-}
-
 TEST(ContainerWrite, FlagsFollowUsedAndHeightAlone) {
   PtFile f = makeSamplePtFile();
   // Heights 512 and 128 are low resolution, any other high; width is not

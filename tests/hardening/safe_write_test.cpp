@@ -1,8 +1,8 @@
 // What stands at the target of a write: special files and link loops are
 // refused and left alone, links are followed (or, for scratch files,
 // replaced); the new content stays private until complete; what dead
-// processes left is swept; and the batch writer's refusals. (ptool's
-// concurrent imports check the container lock.)
+// processes left is swept; and the batch writer's refusals. (The window's
+// save racing ptool's import checks the container lock.)
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
