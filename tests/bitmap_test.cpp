@@ -187,39 +187,5 @@ TEST(BitmapImport, CutFilesAreRefusedAndA128x128BitmapLoads) {
   }
 }
 
-// Bitmaps from Pillow and ImageMagick: 8-bit plain and RLE8, 24- and
-// 32-bit, bottom-up and top-down. The source palette has 256 distinct
-// colours, so every pixel must show the source's colour at its place.
-TEST(BitmapImport, OtherWritersFilesLandUprightWithTheirColours) {
-  SKIP_WITHOUT_LINUX_TOOLS();
-  ScratchDir dir;
-  Bytes rgb;
-  for (int n = 0; n < 256; ++n) rgb.insert(rgb.end(), {std::uint8_t(n), std::uint8_t(255 - n), std::uint8_t(n * 37)});
-  const Bytes indices = pixelPattern(65536);
-  test::writeAllBytes(dir / "pal.bin", rgb);
-  test::writeAllBytes(dir / "idx.bin", indices);
-  const auto r = test::runCommand(
-      "cd " + test::quotePath(dir.path()) +
-      " && /usr/bin/python3 -c \"from PIL import Image; im=Image.frombytes('P',(256,256),open('idx.bin','rb')"
-      ".read()); im.putpalette(open('pal.bin','rb').read()); im.save('pillow.bmp'); im.convert('RGBA').save('rgba32.bmp')\""
-      " && convert pillow.bmp -type Palette -compress None BMP3:im3.bmp"
-      " && convert pillow.bmp -type Palette -compress None BMP:im4.bmp"
-      " && convert pillow.bmp -type Palette -compress RLE BMP3:rle.bmp"
-      " && convert pillow.bmp -type TrueColor BMP3:rgb24.bmp"
-      " && convert pillow.bmp -type TrueColorAlpha BMP:bitfields32.bmp && gm convert pillow.bmp gm.bmp");
-  ASSERT_EQ(r.status, 0) << r.err;
-  for (const char* name : {"pillow.bmp", "im3.bmp", "im4.bmp", "rle.bmp", "rgb24.bmp", "rgba32.bmp", "bitfields32.bmp", "gm.bmp"}) {
-    PtSlot slot = makeSamplePtFile().slots[0];
-    const auto imported = importBitmapFile(dir / name, slot, 0, {});
-    ASSERT_TRUE(imported.ok()) << name << ": " << describe(imported.error());
-    for (std::size_t y = 0; y < 256; y += 7)
-      for (std::size_t x = 0; x < 256; x += 13) {
-        const std::uint8_t i = slot.pixels[y * 256 + x];
-        const std::uint8_t want = indices[y * 256 + x];
-        ASSERT_EQ(at(slot.palette, 4 * i + 1, 3), at(rgb, 3 * want, 3)) << name << " " << x << "," << y;
-      }
-  }
-}
-
 }  // namespace
 }  // namespace pt

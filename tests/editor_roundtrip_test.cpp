@@ -50,20 +50,22 @@ PtFile painted(PtFile f, std::size_t slot) {
 }
 
 struct Case {
-  const char* editor;   // gimp, gimp-rgb, convert, png8, mogrify, bmp3, gm, pillow, pillow-rgba
+  const char* editor;   // gimp, gimp-rgb, convert, png8, mogrify, bmp3, rle8, rgb24, bitfields, gm, pillow, pillow-rgba
   const char* format;   // what ptool exports and the editor writes: png or bmp
   const char* options;  // of ptool import
 };
 
-// Every editor and format, each unchanged and edited, on slots 1 and 2;
-// the last: other options on reordered palettes and transparent pixels
-// stored as 0, 0, 0, 0.
+// Every editor and format, each unchanged and edited (RLE8 only unchanged:
+// ImageMagick's palette step merges the test palette's twin entries when it
+// must add the paint), on slots 1 and 2; the last: other options on
+// reordered palettes and transparent pixels stored as 0, 0, 0, 0.
 constexpr Case kCases[] = {
     {"gimp", "png", ""},        {"gimp-rgb", "png", ""},    {"gimp", "bmp", ""},       {"convert", "png", ""},
     {"png8", "png", ""},        {"mogrify", "png", ""},     {"convert", "bmp", ""},    {"bmp3", "bmp", ""},
     {"gm", "png", ""},          {"gm", "bmp", ""},          {"pillow", "png", ""},     {"pillow-rgba", "png", ""},
     {"pillow", "bmp", ""},      {"pillow-rgba", "bmp", ""}, {"gimp-rgb", "png", "--palette keep"},
     {"convert", "png", "--alpha slot"}, {"gm", "png", "--palette keep --alpha slot"},
+    {"rle8", "bmp", ""},        {"rgb24", "bmp", ""},       {"bitfields", "bmp", ""},
 };
 
 std::string name(const Case& c, std::size_t slot, bool edit) {
@@ -80,6 +82,9 @@ std::string magick(const Case& c, const std::string& in, const std::string& out,
   if (e == "mogrify") return "cp " + in + " " + out + " && mogrify" + paint + " " + out;
   if (e == "png8") return "convert " + in + paint + " PNG8:" + out;
   if (e == "bmp3") return "convert " + in + paint + " -compress none BMP3:" + out;
+  if (e == "rle8") return "convert " + in + " -type Palette -compress RLE BMP3:" + out;
+  if (e == "rgb24") return "convert " + in + paint + " -type TrueColor BMP3:" + out;
+  if (e == "bitfields") return "convert " + in + paint + " -type TrueColorAlpha BMP:" + out;
   if (e == "gm") return "gm convert " + in + paint + " " + out;
   return "convert " + in + paint + " " + out;
 }
@@ -140,7 +145,7 @@ TEST(EditorRoundTrip, UnchangedAndEditedPicturesComeBackExactly) {
 
   for (const Case& c : kCases)
     for (const std::size_t slot : {1, 2})
-      for (const bool edit : {false, true}) {
+      for (const bool edit : {false, std::string(c.editor) != "rle8"}) {
         const std::string file = name(c, slot, edit);
         const auto r = test::runPtool("import " + quotePath(dir / "s.pt") + " " + std::to_string(slot) + " " +
                                       quotePath(dir / file) + " -o " + quotePath(dir / "back.pt") + " --force " + c.options);

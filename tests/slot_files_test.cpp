@@ -86,6 +86,7 @@ TEST(RawTex, ImportTakesWhatTheFileHoldsAndNoMore) {
   PtFile f = makeSamplePtFile();
   const auto missing = importSlotFile(f, 3, dir / "missing.tex", SlotFileFormat::Tex, {});
   EXPECT_EQ(missing.error().kind, ErrorKind::NotFound);
+  EXPECT_EQ(describe(importSlotFile(f, 20, dir / "in.tex", SlotFileFormat::Tex, {}).error()), "there is no slot 20");
   EXPECT_EQ(serializePtFile(f), makeSampleContainer());
 }
 
