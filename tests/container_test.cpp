@@ -98,19 +98,19 @@ TEST(ContainerRead, RefusalsAndTheirMessages) {
     return b;
   };
   const std::string noMagic = "not a Paint Tool file: it does not start with \"CON \"";
-  ASSERT_EQ(::mkfifo((dir / "pipe.pt").c_str(), 0600), 0);  // no writer: must not hang
-  const std::pair<std::filesystem::path, std::string> cases[] = {
+  std::vector<std::pair<std::filesystem::path, std::string>> cases = {
       {file("lower.pt", withMagic("con ")), noMagic},
-      {file("nul.pt", withMagic("CON\0")), noMagic},
+      {file("zero.pt", withMagic("CON\0")), noMagic},
       {file("x.pt", withMagic("CONX")), noMagic},
       {file("three.pt", withMagic("CON ", 3)), noMagic},
       {file("four.pt", withMagic("CON ", 4)), "too short"},
       {dir / "missing.pt", std::generic_category().message(ENOENT)},
       {dir.path(), std::generic_category().message(EISDIR)},
-      {dir / "pipe.pt", "Not a regular file"},
       {file("short.pt", slice(positionalContainer(), 0, 53248)), "too short"},
       {file("cut.pt", slice(positionalContainer(), 0, kFileSize - 1)), "too short"},
   };
+  // A named pipe without a writer must not hang the read.
+  if (test::makeFifo(dir / "pipe.pt", "reading a named pipe")) cases.emplace_back(dir / "pipe.pt", "Not a regular file");
   PtFile open = makeSamplePtFile();
   for (const auto& [path, reason] : cases) {
     ScriptedPrompt prompt;

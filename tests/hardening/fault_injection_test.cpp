@@ -147,7 +147,8 @@ TEST(FaultInjection, FolderAsTargetAndMissingFolder) {
   }
 }
 
-// A folder that cannot be made is refused with the part of the path at fault.
+// A folder that cannot be made is refused with the part of the path at
+// fault, and the folders made for it are gone again.
 TEST(FaultInjection, MakeFoldersNamesThePartItCannotMake) {
   ScratchDir dir;
   test::writeAllBytes(dir / "file", earlierFile());
@@ -156,12 +157,14 @@ TEST(FaultInjection, MakeFoldersNamesThePartItCannotMake) {
       {dir / "a" / "b" / "c", ""},
       {dir / "a", ""},
       {dir / "file" / "x" / "y", (dir / "file" / "x").string() + ": " + reason(ENOTDIR)},
-      {dir / "file", (dir / "file").string() + ": " + reason(ENOTDIR)}};
+      {dir / "file", (dir / "file").string() + ": " + reason(ENOTDIR)},
+      {dir / "new" / std::string(300, 'x') / "y", (dir / "new" / std::string(300, 'x')).string() + ": " + reason(ENAMETOOLONG)}};
   for (const auto& c : cases) {
     const Status made = makeFolders(c.folder);
     EXPECT_EQ(made ? "" : describe(made.error()), c.says) << c.folder;
   }
   EXPECT_TRUE(fs::is_directory(dir / "a" / "b" / "c"));
+  EXPECT_FALSE(fs::exists(dir / "new"));
   EXPECT_EQ(readAll(dir / "file"), earlierFile());
 }
 

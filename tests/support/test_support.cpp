@@ -1,14 +1,18 @@
 #include "tests/support/test_support.h"
 
+#include <gtest/gtest.h>
+
 #ifdef _WIN32
 #include <process.h>
 #else
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
 
 #include <cstdlib>
 #include <fstream>
+#include <iostream>
 #include <iterator>
 #include <random>
 #include <stdexcept>
@@ -30,12 +34,23 @@ int runShell(const std::string& commandLine) {
   return _wsystem(wide.c_str());
 }
 int exitStatus(int raw) { return raw; }
+bool posixOnly(const std::string& what) {
+  std::cout << "[ SKIPPED  ] " << what << ": not on Windows\n";
+  return false;
+}
+bool makeFifo(const fs::path&, const std::string& what) { return posixOnly(what); }
 #else
 constexpr const char* kNullDevice = "/dev/null";
 int processNumber() { return ::getpid(); }
 bool memoryFolderUsable() { return ::access("/dev/shm", W_OK | X_OK) == 0; }
 int runShell(const std::string& commandLine) { return std::system(commandLine.c_str()); }
 int exitStatus(int raw) { return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1; }
+bool posixOnly(const std::string&) { return true; }
+bool makeFifo(const fs::path& path, const std::string& what) {
+  const bool made = ::mkfifo(path.c_str(), 0600) == 0;
+  if (!made) ADD_FAILURE() << "no named pipe for " << what;
+  return made;
+}
 #endif
 
 ScratchDir::ScratchDir(Medium medium) {

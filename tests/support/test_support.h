@@ -51,6 +51,13 @@ std::string quotePath(const fs::path& p);
 RunResult runPtool(const std::string& args);  // args already quoted
 fs::path ptoolPath();  // the ptool the tests run
 
+// Named pipes (FIFOs), and symbolic links that any user may make, exist on
+// POSIX systems only (Wine makes no links): posixOnly(what) is true there,
+// and elsewhere prints that `what` is left out; makeFifo makes a named pipe
+// at `path` for `what` where posixOnly allows.
+bool posixOnly(const std::string& what);
+bool makeFifo(const fs::path& path, const std::string& what);
+
 // Pillow, ImageMagick, prlimit and a POSIX shell, which the tests use as
 // second readers and tools, exist where the tests run on Linux, not under
 // Windows.
