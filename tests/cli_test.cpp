@@ -281,7 +281,7 @@ TEST_F(Ptool, ImportAllRefusesFoldersThatMixLeakOrHoldNothing) {
       {"dot", notPlain, says(R"({"slots": [{"slot": 5, "file": "."}]})")},
       {"no name", notPlain, says(R"({"slots": [{"slot": 5, "file": ""}]})")},
       {"backslash", notPlain, says(R"({"slots": [{"slot": 5, "file": "..\\x"}]})")},
-      {"nul", notPlain, says(R"({"slots": [{"slot": 5, "file": "x\u0000"}]})")},
+      {"zero byte", notPlain, says(R"({"slots": [{"slot": 5, "file": "x\u0000"}]})")},
       {"not json", "$/manifest.json: not valid JSON", says(R"({"slots": [)")},
       {"no slots", "$/manifest.json: no \"slots\" array", says(R"({"slots": {}})")},
       {"slot 20", "$/manifest.json: a slot entry without a slot number from 0 to 19", says(R"({"slots": [{"slot": 20}]})")},
