@@ -123,9 +123,6 @@ Result<ImportNotes> importSlotBytes(PtFile& file, std::uint8_t slot, std::span<c
     case SlotFileFormat::Bmp: return importBitmapBytes(bytes, file.slots[slot], slot, options);
     case SlotFileFormat::Png: break;
   }
-  if (bytes.size() > kMaxPngFileSize)
-    return Error{ErrorKind::Unsupported, "the file has " + std::to_string(bytes.size()) + " bytes; PNG files over " +
-                                             std::to_string(kMaxPngFileSize >> 20) + " MB are not imported"};
   return importPngBytes(bytes, file.slots[slot], slot, options);
 }
 

@@ -71,8 +71,8 @@ inline constexpr std::size_t kSlotFileMaxBytes = 64 << 20;
 
 // Import of one slot from the bytes of a slot file in `format`; a refused
 // file leaves the slot as it was. A bitmap or PNG of more than
-// kSlotFileMaxBytes, or a PNG of more than kMaxPngFileSize, is refused
-// unread; a raw file gives only the bytes the slot holds.
+// kSlotFileMaxBytes is refused unread (a PNG of more than kMaxPngFileSize
+// too, by importPngBytes); a raw file gives only the bytes the slot holds.
 Result<ImportNotes> importSlotBytes(PtFile& file, std::uint8_t slot, std::span<const std::uint8_t> bytes,
                                     SlotFileFormat format, const ImportOptions& options);
 

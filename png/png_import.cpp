@@ -35,6 +35,10 @@ Picture pictureOf(DecodedPng&& png) {
 
 Result<ImportNotes> importPngBytes(std::span<const std::uint8_t> bytes, PtSlot& slot,
                                    std::uint8_t index, const ImportOptions& options) {
+  if (bytes.size() > kMaxPngFileSize)
+    return Error{ErrorKind::Unsupported, "the file has more than " + std::to_string(kMaxPngFileSize) +
+                                             " bytes; PNG files over " + std::to_string(kMaxPngFileSize >> 20) +
+                                             " MB are not imported"};
   if (index >= kSlotCount || !slotArraysComplete(slot, index))
     return Error{ErrorKind::Incomplete, "the slot's data is incomplete"};
   Result<DecodedPng> decoded = decodePng(bytes);
@@ -55,12 +59,6 @@ Result<ImportNotes> importPngFile(const std::filesystem::path& path, PtSlot& slo
                                   std::uint8_t index, const ImportOptions& options) {
   auto bytes = readFileHead(path, kMaxPngFileSize + 1);
   if (!bytes) return bytes.error();
-  if (bytes->size() > kMaxPngFileSize)
-    return Error{ErrorKind::Unsupported, "the file has more than " +
-                                             std::to_string(kMaxPngFileSize) +
-                                             " bytes; PNG files over " +
-                                             std::to_string(kMaxPngFileSize >> 20) +
-                                             " MB are not imported"};
   return importPngBytes(*bytes, slot, index, options);
 }
 

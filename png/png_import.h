@@ -10,7 +10,8 @@
 
 namespace pt {
 
-// Files larger than this are refused before they are read.
+// Files larger than this are refused before they are decoded (read, for
+// importPngFile).
 inline constexpr std::size_t kMaxPngFileSize = 8 << 20;
 
 // Decodes the whole file first and brings the picture into the slot as
