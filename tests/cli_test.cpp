@@ -282,6 +282,8 @@ TEST_F(Ptool, ImportAllRefusesFoldersThatMixLeakOrHoldNothing) {
       {"not json", "$/manifest.json: not valid JSON", says(R"({"slots": [)")},
       {"no slots", "$/manifest.json: no \"slots\" array", says(R"({"slots": {}})")},
       {"slot 20", "$/manifest.json: a slot entry without a slot number from 0 to 19", says(R"({"slots": [{"slot": 20}]})")},
+      {"slot text", "$/manifest.json: a slot entry without a slot number from 0 to 19", says(R"({"slots": [{"slot": "5"}]})")},
+      {"no slot", "$/manifest.json: a slot entry without a slot number from 0 to 19", says(R"({"slots": [{}]})")},
       {"listed twice", "$/manifest.json: slot 5 is listed twice", says(R"({"slots": [{"slot": 5}, {"slot": 5}]})")},
       {"size alone", "$/manifest.json: slot 5: \"size\" and \"fnv1a64\" go together",
        says(R"({"slots": [{"slot": 5, "file": "slot05.tex", "size": 66560}]})")},

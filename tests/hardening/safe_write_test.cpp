@@ -11,6 +11,7 @@
 
 #include <csignal>
 #include <optional>
+#include <thread>
 
 #include "common/batch_write.h"
 #include "common/file_io.h"
@@ -185,24 +186,28 @@ TEST(SafeWrite, SweepRemovesWhatDeadProcessesLeft) {
 }
 
 // The batch writer puts files in place at a commit, every maxPending files
-// meanwhile; with Keep an existing file is refused, stays, and stops the batch.
+// meanwhile (also a batch that comes after its flusher went idle); with Keep
+// an existing file is refused, stays, and stops the batch.
 TEST(BatchWrite, PlacesFilesAndStopsAtTheFirstRefusal) {
   test::ScratchDir dir;
   test::writeAllBytes(dir / "kept", kEarlier);
   BatchWriter writer(BatchWriter::Existing::Keep, 2);
   const Bytes data = {7, 8, 9};
-  for (const char* name : {"a", "b", "c"}) ASSERT_TRUE(writer.add(dir / name, data).ok()) << name;
+  for (const char* name : {"a", "b"}) ASSERT_TRUE(writer.add(dir / name, data).ok()) << name;
+  while (writer.committed() < 2) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  for (const char* name : {"c", "d", "e"}) ASSERT_TRUE(writer.add(dir / name, data).ok()) << name;
   ASSERT_TRUE(writer.commit().ok());
-  EXPECT_EQ(writer.committed(), 3u);
-  EXPECT_EQ(readAll(dir / "c"), data);
+  EXPECT_EQ(writer.committed(), 5u);
+  EXPECT_EQ(readAll(dir / "e"), data);
   const Status refused = writer.add(dir / "kept", data);
   EXPECT_EQ(refused.error().kind, ErrorKind::Declined);
   EXPECT_EQ(describe(refused.error()), (dir / "kept").string() + ": the file exists");
-  EXPECT_EQ(describe(writer.add(dir / "d", data).error()), describe(refused.error()));
+  EXPECT_EQ(describe(writer.add(dir / "f", data).error()), describe(refused.error()));
   EXPECT_EQ(describe(writer.commit().error()), describe(refused.error()));
-  EXPECT_EQ(writer.committed(), 3u);
+  EXPECT_EQ(writer.committed(), 5u);
   EXPECT_EQ(readAll(dir / "kept"), kEarlier);
-  EXPECT_FALSE(fs::exists(dir / "d"));
+  EXPECT_FALSE(fs::exists(dir / "f"));
 }
 
 }  // namespace
