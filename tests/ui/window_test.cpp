@@ -58,15 +58,6 @@ TEST_F(Form1Test, StartsWithOneLogLineAndOnlyOpenSaveAndTheMenus) {
   EXPECT_EQ(form->windowTitle(), "good.pt[*] \u2014 Brennick Varnholt");
 }
 
-TEST_F(Form1Test, AboutShowsThreeLines) {
-  action("mnuAbout")->trigger();
-  const QStringList lines = QString::fromStdString(prompt.infos.at(0).title + "\r\n" + prompt.infos.at(0).text).split("\r\n");
-  ASSERT_EQ(lines.size(), 4) << lines.join("|").toStdString();
-  EXPECT_EQ(lines[0], "Varnholt");
-  EXPECT_TRUE(lines[1].startsWith("ui_tests by ")) << lines[1].toStdString();
-  EXPECT_TRUE(lines[1].endsWith(" version 0.1.4 in december 2009")) << lines[1].toStdString();
-}
-
 // Export and import dialogs: their settings, and the folder of the container.
 TEST_F(Form1Test, SlotDialogsNameTheSlotAndFormatAndStartInTheContainersFolder) {
   openThroughDialog(writeSample("s.pt"));
