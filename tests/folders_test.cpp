@@ -12,7 +12,6 @@
 namespace pt {
 namespace {
 
-namespace fs = std::filesystem;
 using test::ScratchDir;
 
 // A lock dropped on another thread than the one that took it (the batch
@@ -20,17 +19,13 @@ using test::ScratchDir;
 // waiting, while the thread that took it still runs.
 TEST(FolderLock, DroppedOnAnotherThreadFreesTheFolder) {
   ScratchDir dir;
-  std::optional<FolderLock> lock;
-  std::promise<void> taken;
+  std::promise<FolderLock> taken;
   std::promise<void> finish;
   std::thread taker([&] {
-    auto got = FolderLock::exclusive(dir / "f");
-    if (got) lock.emplace(std::move(*got));
-    taken.set_value();
+    taken.set_value(std::move(FolderLock::exclusive(dir / "f").value()));
     finish.get_future().wait();
   });
-  taken.get_future().wait();
-  ASSERT_TRUE(lock.has_value());
+  std::optional<FolderLock> lock(taken.get_future().get());
   auto waiter = std::async(std::launch::async, [&] { return FolderLock::exclusive(dir / "f").ok(); });
   EXPECT_EQ(waiter.wait_for(std::chrono::milliseconds(300)), std::future_status::timeout);
   lock.reset();
