@@ -294,6 +294,7 @@ TEST_F(Ptool, ImportAllRefusesFoldersThatMixLeakOrHoldNothing) {
        [&](auto& d) {
          fs::remove(d / "manifest.json");
          fs::copy_file(d / "slot00.tex", d / "slot00.bmp");
+         for (const char* other : {"abcd05.tex", "slot05..png", "slot0;.tex"}) test::writeAllBytes(d / other, Bytes(1, 0));
        }},
       {"too large", "$/manifest.json: too large for a manifest (65537 bytes; at most 65536 are read)",
        [&](auto& d) { manifest(d, padded + std::string(65537 - padded.size(), ' ')); }},
