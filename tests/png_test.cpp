@@ -229,6 +229,7 @@ TEST(PngImport, QuantizingIsNoWorseThanPillowsAndKeepLeavesThePalette) {
   ASSERT_TRUE(exportSlotPng(sample(), 1, dir / "s1.png", prompt).ok());
   python("import sys;from PIL import Image;Image.open(sys.argv[1]).convert('RGBA').save(sys.argv[2])",
          quotePath(dir / "s1.png") + " " + quotePath(dir / "s1rgba.png"));
+  double keptRms[2] = {};
   for (const bool dither : {false, true}) {
     PtSlot k = sample().slots[1];
     std::fill(k.pixels.begin(), k.pixels.end(), 0);
@@ -238,8 +239,14 @@ TEST(PngImport, QuantizingIsNoWorseThanPillowsAndKeepLeavesThePalette) {
     EXPECT_EQ(slotRgba(k), slotRgba(sample().slots[1])) << dither;
     PtSlot g = sample().slots[1];
     ASSERT_TRUE(importPngFile(dir / "soft.png", g, 1, {PaletteChoice::Keep, dither}).ok());
-    EXPECT_EQ(g.palette, sample().slots[1].palette);
+    keptRms[dither] = rms(slotRgba(g), source);
   }
+  EXPECT_LT(keptRms[false], keptRms[true]) << "without dither each pixel takes its nearest entry";
+  // New takes the file's whole palette, also where the slot shows the picture already (entry 0 is unused there).
+  PtSlot n = sample().slots[1];
+  n.palette[0] ^= 0x55;
+  ASSERT_TRUE(importPngFile(dir / "s1.png", n, 1, {PaletteChoice::New}).ok());
+  EXPECT_EQ(n.palette, sample().slots[1].palette);
 }
 
 }  // namespace
