@@ -70,7 +70,7 @@ double rms(const Bytes& a, const Bytes& b) {
   return std::sqrt(sum / std::max<std::size_t>(a.size(), 1));
 }
 
-TEST(PngExport, PillowAndIdentifyReadPaletteAlphaAndPixels) {
+TEST(PngExport, PillowReadsPaletteAlphaAndPixels) {
   SKIP_WITHOUT_LINUX_TOOLS();
   ScratchDir dir;
   struct Case { std::uint8_t slot; bool alphaView; int side; };
@@ -96,8 +96,6 @@ TEST(PngExport, PillowAndIdentifyReadPaletteAlphaAndPixels) {
     EXPECT_TRUE(fromHex(alpha) == wantAlpha) << int(c.slot);
     const Bytes data = fullPixelData(s);
     EXPECT_EQ(fromHex(pixels), Bytes(data.begin(), data.begin() + c.side * c.side)) << int(c.slot);
-    const auto id = test::runCommand("identify -format '%w %h %[png:IHDR.color-type-orig] %[png:IHDR.bit-depth-orig]' " + quotePath(path));
-    EXPECT_EQ(id.out, std::to_string(c.side) + " " + std::to_string(c.side) + " 3 8");
   }
 }
 

@@ -48,7 +48,6 @@ TEST(SafeWriteTargets, SpecialFilesAndLinkLoopsAreRefusedAndUntouched) {
     const auto r = runPtool("copy --force " + quotePath(dir / "in.pt") + " " + quotePath(dir / name));
     EXPECT_EQ(r.status, 1) << name;
     EXPECT_NE(r.err.find(reason), std::string::npos) << name << ": " << r.err;
-    EXPECT_NE(r.err.find("Save not completed of " + (dir / name).string()), std::string::npos) << r.err;
   }
   EXPECT_TRUE(fs::is_fifo(fs::symlink_status(dir / "fifo")));
   for (const char* link : {"to-fifo", "loop-a", "loop-b"})
