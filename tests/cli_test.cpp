@@ -137,8 +137,7 @@ TEST_F(Ptool, RefusalsGiveTheSystemsLineThenTheReason) {
 // The PNG encoder's own reason reaches the user (libspng's encoder made to fail by a stand-in preloaded into ptool).
 TEST_F(Ptool, PngEncoderFailureGivesTheEncodersReason) {
   SKIP_WITHOUT_LINUX_TOOLS();
-  const std::string preload = "ASAN_OPTIONS=verify_asan_link_order=0 LD_PRELOAD=" + quotePath(VARNHOLT_SPNG_FAILS) + " ";
-  const auto r = test::runCommand(preload + quotePath(VARNHOLT_PTOOL) + " export " + s + " 1 " + q("x.png"));
+  const auto r = test::runCommand("ASAN_OPTIONS=verify_asan_link_order=0 LD_PRELOAD=" + quotePath(VARNHOLT_SPNG_FAILS) + " " + quotePath(VARNHOLT_PTOOL) + " export " + s + " 1 " + q("x.png"));
   EXPECT_EQ(r.err, "Slot 1 not extracted\nPNG encoder: internal error\n");
 }
 
