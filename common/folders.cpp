@@ -16,21 +16,19 @@ namespace fs = std::filesystem;
 
 struct FolderLock::State {
   std::unique_ptr<detail::FolderHold> hold;
-  bool created = false;
 };
 
 FolderLock::FolderLock() = default;
 FolderLock::FolderLock(FolderLock&&) noexcept = default;
 FolderLock& FolderLock::operator=(FolderLock&&) noexcept = default;
 FolderLock::~FolderLock() = default;
-bool FolderLock::createdFolder() const { return s_ && s_->created; }
 
 Result<FolderLock> FolderLock::exclusive(const fs::path& folder, bool wait) {
   FolderLock lock;
   lock.s_ = std::make_unique<State>();
   for (;;) {
     std::error_code ec;
-    if (fs::create_directories(folder, ec)) lock.s_->created = true;
+    fs::create_directories(folder, ec);
     if (ec) return Error{ErrorKind::Io, utf8(folder) + ": " + ec.message(), ec.value()};
     auto held = detail::holdFolder(folder, wait);
     if (!held) return held.error();

@@ -26,13 +26,10 @@ class FolderLock {
   // instead. The lock belongs to the folder's name, not to the folder that
   // stood there: when the holder replaces the folder (replaceFolder), the
   // next holder holds the new one. A missing folder is created first, with
-  // its parents (createdFolder() tells, so that a failed run can remove
-  // what it made).
+  // its parents.
   // POSIX: flock on the folder, checked again after waiting; Windows: a
   // named mutex derived from the folder's full path.
   static Result<FolderLock> exclusive(const std::filesystem::path& folder, bool wait = true);
-
-  bool createdFolder() const;
 
   struct State;
 
