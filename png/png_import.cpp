@@ -17,7 +17,8 @@ Picture pictureOf(DecodedPng&& png) {
   p.indexed = png.indexed;
   if (png.indexed) {
     for (std::size_t n = 0; n < png.paletteEntries; ++n) {
-      p.palette.insert(p.palette.end(), &png.paletteRgb[3 * n], &png.paletteRgb[3 * n + 3]);
+      const auto rgb = png.paletteRgb.begin() + 3 * static_cast<std::ptrdiff_t>(n);
+      p.palette.insert(p.palette.end(), rgb, rgb + 3);
       p.palette.push_back(n < png.paletteAlpha.size() ? png.paletteAlpha[n] : 255);
     }
     p.indices = std::move(png.indices);
