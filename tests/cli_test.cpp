@@ -49,9 +49,6 @@ TEST_F(Ptool, UsageErrorsExitWithTwo) {
   const auto version = runPtool("--version");
   EXPECT_EQ(version.status, 0);
   EXPECT_EQ(version.out, VARNHOLT_VERSION "\n");
-  const auto one = runPtool("import-all --help");
-  EXPECT_EQ(one.status, 0);
-  EXPECT_NE(one.out.find("Usage: ptool import-all"), std::string::npos);
   // "--" ends the options: a file name may start with a dash.
   std::filesystem::copy_file(sample, dir / "-x.pt");
   EXPECT_EQ(runPtool("info -- " + q("-x.pt")).status, 0);
