@@ -91,23 +91,11 @@ TEST(RealDialogs, ExportAllMakesATypedNewFolderAndNamesTheFilesThatExist) {
 
 TEST(RealDialogs, MessageBoxesAnswerWithTheClickedButton) {
   QtUserPrompt prompt;
-  const auto click = [](QMessageBox::StandardButton which, const char* title) {
-    whenModalUp<QMessageBox>([which, title](QMessageBox& box) {
-      EXPECT_EQ(box.windowTitle(), title);
-      box.button(which)->click();
-    });
-  };
-  click(QMessageBox::Yes, "File");
-  EXPECT_TRUE(prompt.askYesNo("File", "File exists. Overwrite?"));
-  click(QMessageBox::No, "File");
+  whenModalUp<QMessageBox>([](QMessageBox& box) {
+    EXPECT_EQ(box.windowTitle(), "File");
+    box.button(QMessageBox::No)->click();
+  });
   EXPECT_FALSE(prompt.askYesNo("File", "File exists. Overwrite?"));
-  const std::pair<QMessageBox::StandardButton, pt::SaveChoice> choices[] = {
-      {QMessageBox::Save, pt::SaveChoice::Save}, {QMessageBox::Discard, pt::SaveChoice::Discard},
-      {QMessageBox::Cancel, pt::SaveChoice::Cancel}};
-  for (const auto& [button, choice] : choices) {
-    click(button, "Varnholt");
-    EXPECT_EQ(prompt.askSaveChanges("a.pt"), choice);
-  }
   // The file changed on disk: its buttons by their captions.
   const std::pair<const char*, pt::ChangedChoice> changed[] = {
       {"Overwrite", pt::ChangedChoice::Overwrite}, {"Save elsewhere…", pt::ChangedChoice::SaveElsewhere}, {"Cancel", pt::ChangedChoice::Cancel}};

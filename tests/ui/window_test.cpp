@@ -14,7 +14,6 @@
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <QWheelEvent>
-#include <random>
 #include <thread>
 
 #include "tests/ui/ui_test_support.h"
@@ -380,26 +379,6 @@ TEST_F(ChangesTest, SaveAsksBeforeOverwritingWhatPtoolChangedAndHoldsTheFile) {
     EXPECT_EQ(form->isWindowModified(), c.answer == pt::ChangedChoice::Cancel);
     EXPECT_EQ(child<QLineEdit>("Text1")->text(), c.answer == pt::ChangedChoice::SaveElsewhere ? q(files / "elsewhere.pt") : first);
     EXPECT_TRUE(form->windowTitle().startsWith(c.answer == pt::ChangedChoice::SaveElsewhere ? "elsewhere.pt[*]" : "first.pt[*]"));
-  }
-}
-
-// The same race at random moments: a Save either comes before ptool's import
-// (which then lands on it) or notices it and asks (answered Cancel).
-TEST_F(ChangesTest, SaveRacingPtoolNeverLosesTheImportUnasked) {
-  constexpr std::size_t kSlot7 = 53292 + 7 * 66572;
-  const std::string pt = pt::test::quotePath(p(first));
-  std::mt19937 random(7);
-  for (int round = 1; round <= 40; ++round) {
-    SCOPED_TRACE(round);
-    form->openFile(first);
-    pt::test::writeAllBytes(files / "seven.tex", pt::Bytes(66560, std::uint8_t(round)));
-    std::thread ptool([&] { pt::test::runPtool("import " + pt + " 7 " + pt::test::quotePath(files / "seven.tex") + " -o " + pt + " --force"); });
-    std::this_thread::sleep_for(std::chrono::microseconds(random() % 30000));
-    prompt.answers = {true};
-    cd.answers = {first};
-    form->Command1_Click();
-    ptool.join();
-    ASSERT_EQ(int(pt::test::readAll(p(first)).at(kSlot7)), round);
   }
 }
 
