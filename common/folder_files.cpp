@@ -25,19 +25,33 @@ Error withPath(const fs::path& path, const Error& e) {
 
 }  // namespace
 
+std::atomic<bool> detail::stagingStopping{false};
+
 detail::StagingEntry* detail::stagingFolders() { return stagingList.load(); }
 
+// Each name is listed before its folder is made, so that a handler on this
+// thread never finds the folder made but unlisted. A handler on another
+// thread may walk the list before a folder is listed; it marks the process
+// as stopping first, and a folder made meanwhile is removed here.
 Result<StagingFolder> StagingFolder::beside(const fs::path& target) {
   std::call_once(guarded, detail::guardStagingFolders);
-  auto staged = makeStagingFolder(target);
-  if (!staged) return withPath(target, staged.error());
-  auto* e = new detail::StagingEntry;
-  e->staged = *staged;
-  e->dying = staged->parent_path() / detail::tempName(target.filename());
-  e->next = stagingList.load();
-  while (!stagingList.compare_exchange_weak(e->next, e)) {
+  detail::StagingEntry* e = nullptr;
+  auto staged = makeStagingFolder(target, [&](const fs::path& name) {
+    if (e) e->live = false;  // a name already taken; entries are never reused
+    e = new detail::StagingEntry;
+    e->staged = name;
+    e->dying = name.parent_path() / detail::tempName(target.filename());
+    e->next = stagingList.load();
+    while (!stagingList.compare_exchange_weak(e->next, e)) {
+    }
+  });
+  if (!staged) {
+    if (e) e->live = false;
+    return withPath(target, staged.error());
   }
-  return StagingFolder(e);
+  StagingFolder folder(e);
+  if (detail::stagingStopping.load()) return Error{ErrorKind::Io, utf8(target) + ": interrupted"};
+  return folder;
 }
 
 StagingFolder::StagingFolder(StagingFolder&& other) noexcept : entry_(std::exchange(other.entry_, nullptr)) {}

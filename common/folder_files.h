@@ -29,6 +29,8 @@ struct StagingEntry {
 };
 // The newest entry, the head of the list.
 StagingEntry* stagingFolders();
+// Set by the handler before it walks the list: no staging folder is kept after.
+extern std::atomic<bool> stagingStopping;
 // Installs the system's handler that removes the live staging folders when
 // the process is interrupted; called once, before the first is made.
 void guardStagingFolders();

@@ -59,6 +59,7 @@ void removeFlatFolder(const char* path) {
 // exchange the staging name holds the earlier folder, which goes as well.
 void removeStagingOnSignal(int sig) {
   const int saved = errno;
+  detail::stagingStopping = true;
   for (auto* e = detail::stagingFolders(); e; e = e->next)
     if (e->live.load() && ::rename(e->staged.c_str(), e->dying.c_str()) == 0) removeFlatFolder(e->dying.c_str());
   for (int i = 0; i < 3; ++i)

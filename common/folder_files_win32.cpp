@@ -21,6 +21,7 @@ Error withPath(const fs::path& path, const Error& e) {
 
 // Runs on a thread of its own, while the program's threads go on.
 BOOL WINAPI removeStagingOnControl(DWORD) {
+  detail::stagingStopping = true;
   for (auto* e = detail::stagingFolders(); e; e = e->next)
     if (e->live.load()) (void)removeFolderTree(e->staged);
   return FALSE;  // the default handler ends the process

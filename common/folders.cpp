@@ -39,12 +39,13 @@ Result<FolderLock> FolderLock::exclusive(const fs::path& folder, bool wait) {
   }
 }
 
-Result<fs::path> makeStagingFolder(const fs::path& target) {
+Result<fs::path> makeStagingFolder(const fs::path& target, const std::function<void(const fs::path&)>& naming) {
   const fs::path parent = target.parent_path().empty() ? fs::path(".") : target.parent_path();
   sweepStaleTemporaries(parent);
   for (int attempt = 0; attempt < 100; ++attempt) {
     const fs::path staged = parent / detail::tempName(target.filename());
     detail::enterLive(staged);
+    if (naming) naming(staged);
     const Status made = detail::makeOwnFolder(staged);
     if (made) return staged;
     detail::leaveLive(staged);

@@ -8,6 +8,7 @@
 // into the staging folder (BatchWriter); replaceFolder(staged, target);
 // release the lock. On a failure, removeFolderTree(staged).
 #include <filesystem>
+#include <functional>
 #include <memory>
 
 #include "common/error.h"
@@ -40,7 +41,9 @@ class FolderLock {
 // A new, empty folder beside `target`, readable by the owner only until it
 // is put in place, named like a temporary file ("<prefix><name>.<pid>.<n>.tmp")
 // so that the sweep (sweepStaleTemporaries) removes it when its process died.
-Result<std::filesystem::path> makeStagingFolder(const std::filesystem::path& target);
+// `naming`, when given, is told each name before the folder is made.
+Result<std::filesystem::path> makeStagingFolder(
+    const std::filesystem::path& target, const std::function<void(const std::filesystem::path&)>& naming = {});
 
 // Puts the folder `staged` in place of `target` in one step and removes the
 // earlier folder, if any. The new folder gets the earlier one's permission

@@ -66,8 +66,12 @@ namespace {
 // a path while its state is kSet. A name is entered before the file is made:
 // a name with this process's id is either ours or left by a dead process of
 // the same id, so removing it is safe. More names at once than slots are
-// left to the sweep of a later write. The handlers are installed while at
-// least one name is entered.
+// left to the sweep of a later write. The handlers are installed with the
+// first name and stay: each passes the signal on to the disposition it found,
+// and taking them away again could drop a handler installed after them (the
+// staging folders'). A handler on another thread marks the process
+// as stopping before it reads the table; a file named after that read is
+// removed by its own thread.
 
 constexpr int kGuardedSignals[] = {SIGINT, SIGTERM, SIGHUP};
 constexpr int kSlots = 64;
@@ -77,12 +81,13 @@ struct Slot {
   char path[PATH_MAX];
 };
 Slot slots[kSlots];
-std::mutex handlersMutex;
-int entered = 0;  // names entered, under handlersMutex
+std::once_flag handlersInstalled;
 struct sigaction earlierActions[3];
+std::atomic<bool> stopping{false};
 
 void removeInFlight(int sig) {
   const int saved = errno;
+  stopping = true;
   for (Slot& slot : slots)
     if (slot.state.load() == kSet) ::unlink(slot.path);
   for (int i = 0; i < 3; ++i)
@@ -100,8 +105,7 @@ int enterName(const fs::path& path) {
     int expected = kFree;
     if (!slots[i].state.compare_exchange_strong(expected, kClaimed)) continue;
     std::memcpy(slots[i].path, path.c_str(), path.native().size() + 1);
-    std::lock_guard lock(handlersMutex);
-    if (entered++ == 0) {
+    std::call_once(handlersInstalled, [] {
       struct sigaction act {};
       act.sa_handler = removeInFlight;
       sigemptyset(&act.sa_mask);
@@ -111,7 +115,7 @@ int enterName(const fs::path& path) {
         // A signal the program ignores (nohup) stays ignored.
         if (earlierActions[k].sa_handler != SIG_IGN) ::sigaction(kGuardedSignals[k], &act, nullptr);
       }
-    }
+    });
     slots[i].state = kSet;
     return i;
   }
@@ -122,9 +126,6 @@ void leaveName(int& slot) {
   if (slot < 0) return;
   slots[slot].state = kFree;
   slot = -1;
-  std::lock_guard lock(handlersMutex);
-  if (--entered == 0)
-    for (int k = 0; k < 3; ++k) ::sigaction(kGuardedSignals[k], &earlierActions[k], nullptr);
 }
 
 // Through /proc first: linking by descriptor (AT_EMPTY_PATH) needs a
@@ -162,8 +163,14 @@ struct SystemTemp final : TempFile::State {
       const fs::path path = target.parent_path() / detail::tempName(target.filename());
       detail::enterLive(path);
       slot = enterName(path);
-      const int rc = fresh ? ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600)
-                           : linkUnnamed(fd, path);
+      int rc = fresh ? ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600)
+                     : linkUnnamed(fd, path);
+      if (rc >= 0 && stopping.load()) {
+        if (fresh) ::close(rc);
+        ::unlink(path.c_str());
+        errno = EINTR;
+        rc = -1;
+      }
       if (rc >= 0) {
         named = path;
         return rc;

@@ -327,7 +327,7 @@ TEST_F(Ptool, ExportAllAndImportAllOnOneFolderNeverInterleave) {
   test::writeAllBytes(dir / "other.pt", other);
   const std::string d = q("d");
   ASSERT_EQ(runPtool("export-all " + s + " -d " + d + " --format tex").status, 0);
-  for (const std::string args : {"export-all " + q("other.pt") + " -d " + d + " --format tex --force",
+  for (const std::string& args : {"export-all " + q("other.pt") + " -d " + d + " --format tex --force",
                                  "import-all " + s + " " + d + " -o " + q("o.pt")}) {
     auto held = FolderLock::exclusive(dir / "d");
     ASSERT_TRUE(held.ok()) << describe(held.error());
