@@ -1,7 +1,6 @@
 #include "common/folder_files.h"
 
 #include <fcntl.h>
-#include <signal.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -10,6 +9,7 @@
 #include <cerrno>
 #include <cstring>
 
+#include "common/interrupt_posix.h"
 #include "common/paths.h"
 
 namespace pt {
@@ -23,9 +23,6 @@ Error withPath(const fs::path& path, const Error& e) {
 }
 
 // --- staging folders removed on a signal ------------------------------------
-
-constexpr int kSignals[] = {SIGINT, SIGTERM, SIGHUP};
-struct sigaction earlierActions[3];
 
 // struct linux_dirent64: inode (8 bytes), offset (8), record length (2),
 // type (1), then the name.
@@ -57,15 +54,10 @@ void removeFlatFolder(const char* path) {
 // Each live staging folder is first moved to a name no one else uses, so
 // that its removal cannot race with its rename into place; after an
 // exchange the staging name holds the earlier folder, which goes as well.
-void removeStagingOnSignal(int sig) {
-  const int saved = errno;
+void removeStagingFolders() {
   detail::stagingStopping = true;
   for (auto* e = detail::stagingFolders(); e; e = e->next)
     if (e->live.load() && ::rename(e->staged.c_str(), e->dying.c_str()) == 0) removeFlatFolder(e->dying.c_str());
-  for (int i = 0; i < 3; ++i)
-    if (kSignals[i] == sig) ::sigaction(sig, &earlierActions[i], nullptr);
-  errno = saved;
-  ::raise(sig);  // the earlier disposition takes it once this handler returns
 }
 
 bool plainName(const std::string& name) {
@@ -75,17 +67,7 @@ bool plainName(const std::string& name) {
 
 }  // namespace
 
-void detail::guardStagingFolders() {
-  struct sigaction act {};
-  act.sa_handler = removeStagingOnSignal;
-  sigemptyset(&act.sa_mask);
-  for (int sig : kSignals) sigaddset(&act.sa_mask, sig);
-  for (int i = 0; i < 3; ++i) {
-    ::sigaction(kSignals[i], nullptr, &earlierActions[i]);
-    // A signal the program ignores (nohup) stays ignored.
-    if (earlierActions[i].sa_handler != SIG_IGN) ::sigaction(kSignals[i], &act, nullptr);
-  }
-}
+void detail::guardStagingFolders() { cleanUpOnInterrupt(removeStagingFolders); }
 
 Result<FileHead> readFileInFolder(const fs::path& folder, const std::string& name, std::size_t maxBytes) {
   const fs::path path = folder / pathFromUtf8(name);

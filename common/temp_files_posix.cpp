@@ -16,6 +16,7 @@
 #include <utility>
 #include <vector>
 
+#include "common/interrupt_posix.h"
 #include "common/paths.h"
 #include "common/temp_files.h"
 
@@ -66,14 +67,10 @@ namespace {
 // a path while its state is kSet. A name is entered before the file is made:
 // a name with this process's id is either ours or left by a dead process of
 // the same id, so removing it is safe. More names at once than slots are
-// left to the sweep of a later write. The handlers are installed with the
-// first name and stay: each passes the signal on to the disposition it found,
-// and taking them away again could drop a handler installed after them (the
-// staging folders'). A handler on another thread marks the process
-// as stopping before it reads the table; a file named after that read is
-// removed by its own thread.
+// left to the sweep of a later write. A handler on another thread marks the
+// process as stopping before it reads the table; a file named after that
+// read is removed by its own thread.
 
-constexpr int kGuardedSignals[] = {SIGINT, SIGTERM, SIGHUP};
 constexpr int kSlots = 64;
 constexpr int kFree = 0, kClaimed = 1, kSet = 2;
 struct Slot {
@@ -81,21 +78,13 @@ struct Slot {
   char path[PATH_MAX];
 };
 Slot slots[kSlots];
-std::once_flag handlersInstalled;
-struct sigaction earlierActions[3];
+std::once_flag guarded;
 std::atomic<bool> stopping{false};
 
-void removeInFlight(int sig) {
-  const int saved = errno;
+void removeInFlight() {
   stopping = true;
   for (Slot& slot : slots)
     if (slot.state.load() == kSet) ::unlink(slot.path);
-  for (int i = 0; i < 3; ++i)
-    if (kGuardedSignals[i] == sig) ::sigaction(sig, &earlierActions[i], nullptr);
-  errno = saved;
-  // The earlier disposition, the default one (end the process) included,
-  // takes the signal once this handler returns.
-  ::raise(sig);
 }
 
 // Enters `path`; the slot's index, or -1 when it is not guarded.
@@ -105,17 +94,7 @@ int enterName(const fs::path& path) {
     int expected = kFree;
     if (!slots[i].state.compare_exchange_strong(expected, kClaimed)) continue;
     std::memcpy(slots[i].path, path.c_str(), path.native().size() + 1);
-    std::call_once(handlersInstalled, [] {
-      struct sigaction act {};
-      act.sa_handler = removeInFlight;
-      sigemptyset(&act.sa_mask);
-      for (int sig : kGuardedSignals) sigaddset(&act.sa_mask, sig);
-      for (int k = 0; k < 3; ++k) {
-        ::sigaction(kGuardedSignals[k], nullptr, &earlierActions[k]);
-        // A signal the program ignores (nohup) stays ignored.
-        if (earlierActions[k].sa_handler != SIG_IGN) ::sigaction(kGuardedSignals[k], &act, nullptr);
-      }
-    });
+    std::call_once(guarded, detail::cleanUpOnInterrupt, removeInFlight);
     slots[i].state = kSet;
     return i;
   }
