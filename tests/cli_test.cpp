@@ -100,6 +100,7 @@ TEST_F(Ptool, RefusalsGiveTheSystemsLineThenTheReason) {
   // Files larger than a slot's are refused by their size.
   test::writeAllBytes(dir / "big.png", Bytes((8u << 20) + 1, 0));
   test::writeAllBytes(dir / "big.bmp", Bytes((64u << 20) + 1, 0));
+  test::writeAllBytes(dir / "exact.bmp", Bytes(64u << 20, 0));
   const std::string noMagic = "not a Paint Tool file: it does not start with \"CON \"";
   const std::string o = q("o.pt");
   const std::string kept = "File exists. Overwrite? No (give --force to replace it)";
@@ -120,6 +121,8 @@ TEST_F(Ptool, RefusalsGiveTheSystemsLineThenTheReason) {
        (dir / "big.png").string() + ": the file has more than 8388608 bytes; PNG files over 8 MB are not imported"},
       {"import " + s + " 4 " + q("big.bmp") + " -o " + o, "Slot 4 not loaded with new file",
        (dir / "big.bmp").string() + ": the file has more than 67108864 bytes, far more than a slot's file"},
+      {"import " + s + " 4 " + q("exact.bmp") + " -o " + o, "Slot 4 not loaded with new file",
+       (dir / "exact.bmp").string() + ": not a bitmap: the file does not start with \"BM\""},
   };
   for (const auto& c : cases) {
     const auto r = runPtool(c.args);
