@@ -1,4 +1,4 @@
-// Folder locks, on every system the file layer serves.
+// Folder and file locks, on every system the file layer serves.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -6,6 +6,7 @@
 #include <optional>
 #include <thread>
 
+#include "common/file_lock.h"
 #include "common/folders.h"
 #include "tests/support/test_support.h"
 
@@ -33,6 +34,13 @@ TEST(FolderLock, DroppedOnAnotherThreadFreesTheFolder) {
   finish.set_value();
   taker.join();
   EXPECT_TRUE(waiter.get());
+}
+
+// A file that does not exist yet (the window's Save As to a new name) is
+// locked without waiting and without an error.
+TEST(FileLock, AMissingFileGivesALockThatHoldsNothing) {
+  ScratchDir dir;
+  EXPECT_TRUE(FileLock::exclusive(dir / "new.pt").ok());
 }
 
 }  // namespace

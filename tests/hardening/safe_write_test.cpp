@@ -15,6 +15,7 @@
 
 #include "common/batch_write.h"
 #include "common/file_io.h"
+#include "common/folder_files.h"
 #include "common/temp_files.h"
 #include "sample/sample_container.h"
 #include "tests/support/test_support.h"
@@ -118,9 +119,10 @@ TEST(SafeWrite, NewContentIsPrivateUntilComplete) {
   EXPECT_EQ(fs::status(dir / "new").permissions(), static_cast<fs::perms>(0640));
 }
 
-// Named temporary files (where the system has no unnamed ones) that are
-// being written when SIGTERM arrives are removed before the process ends,
-// also in a slot of the signal table that held a longer name before.
+// Named temporary files (where the system has no unnamed ones) and staging
+// folders that are being written when SIGTERM arrives are removed before the
+// process ends, also in a slot of the signal table that held a longer name
+// before.
 TEST(SafeWrite, ASignalRemovesTheNamedTemporariesInFlight) {
   // The death test runs this test again in a new process (which reads the
   // environment afresh); it works in the parent's folder.
@@ -137,7 +139,8 @@ TEST(SafeWrite, ASignalRemovesTheNamedTemporariesInFlight) {
         (void)TempFile::create(dir / std::string(100, 'n'), false);  // made and dropped
         auto a = TempFile::create(dir / "a", false);
         auto b = TempFile::create(dir / "b", false);
-        if (a && b && std::distance(fs::directory_iterator(dir), {}) == 2) ::raise(SIGTERM);
+        auto folder = StagingFolder::beside(dir / "f");
+        if (a && b && folder && std::distance(fs::directory_iterator(dir), {}) == 3) ::raise(SIGTERM);
         ::_exit(1);
       },
       ::testing::KilledBySignal(SIGTERM), "");
@@ -162,6 +165,7 @@ TEST(SafeWrite, SweepRemovesWhatDeadProcessesLeft) {
       {".varnholt-a.pt." + live + ".3.tmp", false, true},
       {".varnholt-a.pt." + self + ".3.tmp", false, false},
       {".varnholt-a.pt." + dead + ".3.tmpx", false, true},
+      {".varnholt-a.pt." + dead + ".3.txt", false, true},
       {".varnholt-a.pt." + dead + ".3x.tmp", false, true},
       {".varnholt-a.pt." + dead + "..tmp", false, true},
       {".varnholt-a.pt.." + dead + ".tmp", false, true},
@@ -181,7 +185,7 @@ TEST(SafeWrite, SweepRemovesWhatDeadProcessesLeft) {
   ASSERT_TRUE(safeWriteFile(dir / "new", kEarlier).ok());
   for (const auto& c : cases) EXPECT_EQ(fs::exists(dir / c.name), c.stays) << c.name;
   EXPECT_TRUE(fs::exists(dir / "set.aside" / "kept"));
-  EXPECT_EQ(dir.entries().size(), 12u);
+  EXPECT_EQ(dir.entries().size(), 13u);
 }
 
 // The batch writer puts files in place at a commit, every maxPending files
