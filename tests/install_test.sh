@@ -30,6 +30,7 @@ update-mime-database "$tmp/share/mime" >/dev/null 2>&1 || fail "update-mime-data
 grep -q '^50:application/x-varnholt-pt:\*\.pt$' "$tmp/share/mime/globs2" || fail "no *.pt glob"
 
 cd "$tmp" || fail "cd"
+[ "$(bin/ptool --version)" = "$version" ] || fail "ptool --version printed '$(bin/ptool --version 2>&1)'"
 bin/ptool sample x.pt >/dev/null && cp x.pt container || fail "ptool sample"
 if command -v gio >/dev/null; then  # GLib's reader of the MIME database: the magic, no name
   type=$(XDG_DATA_DIRS=$tmp/share XDG_DATA_HOME=$tmp/none gio info -a standard::content-type container | sed -n 's/.*content-type: //p')
